@@ -1,0 +1,66 @@
+// The COM subset: IUnknown, IClassFactory, activation through the per-process
+// class table and the registry, and GUID text forms.
+#pragma once
+
+#include "pal/posix/errors.h"
+#include "pal/posix/types.h"
+
+#define STDMETHOD(method) virtual HRESULT STDMETHODCALLTYPE method
+#define STDMETHOD_(type, method) virtual type STDMETHODCALLTYPE method
+#define STDMETHODIMP HRESULT STDMETHODCALLTYPE
+#define STDMETHODIMP_(type) type STDMETHODCALLTYPE
+#define PURE = 0
+
+struct IUnknown {
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) PURE;
+    STDMETHOD_(ULONG, AddRef)() PURE;
+    STDMETHOD_(ULONG, Release)() PURE;
+};
+typedef IUnknown* LPUNKNOWN;
+
+struct IClassFactory : public IUnknown {
+    STDMETHOD(CreateInstance)(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) PURE;
+    STDMETHOD(LockServer)(BOOL fLock) PURE;
+};
+typedef IClassFactory* LPCLASSFACTORY;
+
+extern "C" const IID IID_IUnknown;
+extern "C" const IID IID_IClassFactory;
+
+enum tagCLSCTX {
+    CLSCTX_INPROC_SERVER = 0x1,
+    CLSCTX_INPROC_HANDLER = 0x2,
+    CLSCTX_LOCAL_SERVER = 0x4,
+    CLSCTX_REMOTE_SERVER = 0x10,
+    CLSCTX_ALL = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER
+};
+typedef DWORD CLSCTX;
+
+enum tagREGCLS { REGCLS_SINGLEUSE = 0, REGCLS_MULTIPLEUSE = 1, REGCLS_MULTI_SEPARATE = 2 };
+enum tagCOINIT { COINIT_MULTITHREADED = 0, COINIT_APARTMENTTHREADED = 2 };
+
+extern "C" {
+HRESULT CoInitialize(LPVOID pvReserved);
+HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
+void CoUninitialize(void);
+
+// Class objects registered here are found by CoGetClassObject and
+// CoCreateInstance before the registry is consulted.
+HRESULT CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD flags, LPDWORD lpdwRegister);
+HRESULT CoRevokeClassObject(DWORD dwRegister);
+
+// Without a registered class object the class is looked up in the registry:
+// HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32 names a shared object that is
+// loaded and asked through its DllGetClassObject export.
+HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv);
+HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
+
+// HKEY_CLASSES_ROOT\<ProgID>\CLSID.
+HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid);
+HRESULT CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid);
+HRESULT IIDFromString(LPCOLESTR lpsz, LPIID lpiid);
+int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax);
+
+LPVOID CoTaskMemAlloc(SIZE_T cb);
+void CoTaskMemFree(LPVOID pv);
+}

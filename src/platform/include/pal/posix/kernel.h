@@ -1,0 +1,112 @@
+// Kernel services: threads, events, critical sections, time, date and time
+// formatting, the computer name and the modules of the process.
+#pragma once
+
+#include "pal/posix/errors.h"
+#include "pal/posix/types.h"
+
+// ---- Handles ----
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+extern "C" BOOL CloseHandle(HANDLE hObject);
+
+// ---- Threads and synchronisation ----
+typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 258L
+#define WAIT_FAILED ((DWORD)0xFFFFFFFF)
+
+// A critical section is an opaque, recursive lock.
+typedef struct _CRITICAL_SECTION {
+    void* impl;
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+
+extern "C" {
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize, LPTHREAD_START_ROUTINE lpStartAddress,
+                    LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId);
+BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+DWORD GetCurrentThreadId(void);
+DWORD GetCurrentProcessId(void);
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
+BOOL SetEvent(HANDLE hEvent);
+BOOL ResetEvent(HANDLE hEvent);
+// Waits on an event (consuming the signal of an auto-reset event) or on a
+// thread (until it has ended).
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+void Sleep(DWORD dwMilliseconds);
+
+void InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+LONG InterlockedIncrement(LONG volatile* Addend);
+LONG InterlockedDecrement(LONG volatile* Addend);
+LONG InterlockedExchange(LONG volatile* Target, LONG Value);
+}
+
+// ---- Time ----
+typedef struct _TIME_ZONE_INFORMATION {
+    LONG Bias;
+    WCHAR StandardName[32];
+    SYSTEMTIME StandardDate;
+    LONG StandardBias;
+    WCHAR DaylightName[32];
+    SYSTEMTIME DaylightDate;
+    LONG DaylightBias;
+} TIME_ZONE_INFORMATION, *LPTIME_ZONE_INFORMATION;
+
+#define TIME_ZONE_ID_INVALID ((DWORD)0xFFFFFFFF)
+#define TIME_ZONE_ID_UNKNOWN 0
+#define TIME_ZONE_ID_STANDARD 1
+#define TIME_ZONE_ID_DAYLIGHT 2
+
+#define DATE_SHORTDATE 0x00000001
+#define DATE_LONGDATE 0x00000002
+#define TIME_NOMINUTESORSECONDS 0x00000001
+#define TIME_NOSECONDS 0x00000002
+#define TIME_NOTIMEMARKER 0x00000004
+#define TIME_FORCE24HOURFORMAT 0x00000008
+
+extern "C" {
+void GetLocalTime(LPSYSTEMTIME lpSystemTime);
+void GetSystemTime(LPSYSTEMTIME lpSystemTime);
+DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInformation);
+// en-US formats: short date "M/d/yyyy", time "h:mm:ss tt", or "HH:mm:ss" when
+// forced to 24 hours. A null time means the current local time.
+int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,
+                   int cchDate);
+int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat, LPWSTR lpTimeStr,
+                   int cchTime);
+LANGID GetSystemDefaultLangID(void);
+LANGID GetUserDefaultLangID(void);
+LCID GetUserDefaultLCID(void);
+LCID GetThreadLocale(void);
+}
+
+// _mktime64 and its structure as the Windows C runtime has them.
+#include <ctime>
+typedef int64_t __time64_t;
+extern "C" __time64_t _mktime64(struct tm* timeptr);
+
+// ---- Computer and modules ----
+#define MAX_COMPUTERNAME_LENGTH 15
+extern "C" {
+BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
+DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
+BOOL DisableThreadLibraryCalls(HMODULE hLibModule);
+int lstrlenA(LPCSTR lpString);
+int lstrlenW(LPCWSTR lpString);
+}
+
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+#define DLL_THREAD_ATTACH 2
+#define DLL_THREAD_DETACH 3

@@ -1,0 +1,11 @@
+// Event descriptions on Windows are the real Scripting.Dictionary.
+#include "pal/pal.h"
+
+extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary)
+{
+    if (!ppDictionary)
+        return E_POINTER;
+    *ppDictionary = nullptr;
+    return CoCreateInstance(CLSID_Dictionary, nullptr, CLSCTX_INPROC_SERVER, IID_IDictionary,
+                            reinterpret_cast<void**>(ppDictionary));
+}
