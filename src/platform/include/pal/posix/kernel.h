@@ -102,6 +102,8 @@ BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
 DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
 BOOL DisableThreadLibraryCalls(HMODULE hLibModule);
+DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize);
+BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue);
 int lstrlenA(LPCSTR lpString);
 int lstrlenW(LPCWSTR lpString);
 }
