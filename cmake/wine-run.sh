@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in a prefix of its own inside the build
 # folder: headless, quiet, 32-bit or 64-bit as the build is.
 # Usage: wine-run.sh <build-dir> <win32|win64> <program> [args...]
-build_dir=$1; arch=$2; shift 2
+build_dir=$(cd "$1" && pwd); arch=$2; shift 2
 export WINEPREFIX="$build_dir/wineprefix"
 export WINEARCH="$arch"
 export WINEDEBUG=-all
