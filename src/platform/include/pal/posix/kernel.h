@@ -21,12 +21,19 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_TIMEOUT 258L
 #define WAIT_FAILED ((DWORD)0xFFFFFFFF)
+#define STILL_ACTIVE 259L
+#define CREATE_SUSPENDED 0x00000004
+#define STACK_SIZE_PARAM_IS_A_RESERVATION 0x00010000
 
 // A critical section is an opaque, recursive lock.
 typedef struct _CRITICAL_SECTION {
     void* impl;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
+// Threads start at once on the default stack (the stack size is ignored;
+// CREATE_SUSPENDED is refused with ERROR_NOT_SUPPORTED). Closing a thread's
+// handle does not stop the thread. Events have no names: a name is refused
+// with ERROR_NOT_SUPPORTED.
 extern "C" {
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize, LPTHREAD_START_ROUTINE lpStartAddress,
                     LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId);
