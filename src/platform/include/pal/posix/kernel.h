@@ -81,6 +81,9 @@ typedef struct _TIME_ZONE_INFORMATION {
 #define TIME_NOTIMEMARKER 0x00000004
 #define TIME_FORCE24HOURFORMAT 0x00000008
 
+// GetTimeZoneInformation describes the C library's zone: Bias from its
+// standard time, StandardName and DaylightName from tzname, the transition
+// dates of the current year in the Windows day-of-month form.
 extern "C" {
 void GetLocalTime(LPSYSTEMTIME lpSystemTime);
 void GetSystemTime(LPSYSTEMTIME lpSystemTime);
@@ -97,10 +100,15 @@ LCID GetUserDefaultLCID(void);
 LCID GetThreadLocale(void);
 }
 
-// _mktime64 and its structure as the Windows C runtime has them.
+// _mktime64 and _tzset as the Windows C runtime has them. _mktime64 takes
+// local time (tm_isdst -1: the zone's rules decide), normalises the fields
+// and returns -1 for times before 1970-01-01 00:00:00 UTC or after
+// 3000-12-31 23:59:59 UTC, leaving the structure as it was. The zone is the
+// C library's (TZ); _tzset takes a changed TZ into account.
 #include <ctime>
 typedef int64_t __time64_t;
 extern "C" __time64_t _mktime64(struct tm* timeptr);
+extern "C" void _tzset(void);
 
 // ---- Computer and modules ----
 #define MAX_COMPUTERNAME_LENGTH 15
