@@ -1,4 +1,5 @@
-// The computer name: the host name up to its first dot.
+// The computer name: the host name up to its first dot, at most
+// MAX_COMPUTERNAME_LENGTH (15) characters as a Windows computer name is.
 #include <climits>
 #include <cstring>
 #include <unistd.h>
@@ -20,6 +21,8 @@ extern "C" BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize)
     if (char* dot = std::strchr(host, '.'))
         *dot = 0;
     WideString name = PalFromUtf8(host);
+    if (name.size() > MAX_COMPUTERNAME_LENGTH)
+        name.resize(MAX_COMPUTERNAME_LENGTH);
     DWORD needed = static_cast<DWORD>(name.size()) + 1;
     if (!lpBuffer || *nSize < needed) {
         *nSize = needed;
