@@ -21,12 +21,19 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_TIMEOUT 258L
 #define WAIT_FAILED ((DWORD)0xFFFFFFFF)
+#define STILL_ACTIVE 259L
+#define CREATE_SUSPENDED 0x00000004
+#define STACK_SIZE_PARAM_IS_A_RESERVATION 0x00010000
 
 // A critical section is an opaque, recursive lock.
 typedef struct _CRITICAL_SECTION {
     void* impl;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
+// Threads start at once on the default stack (the stack size is ignored;
+// CREATE_SUSPENDED is refused with ERROR_NOT_SUPPORTED). Closing a thread's
+// handle does not stop the thread. Events have no names: a name is refused
+// with ERROR_NOT_SUPPORTED.
 extern "C" {
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize, LPTHREAD_START_ROUTINE lpStartAddress,
                     LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId);
@@ -74,6 +81,9 @@ typedef struct _TIME_ZONE_INFORMATION {
 #define TIME_NOTIMEMARKER 0x00000004
 #define TIME_FORCE24HOURFORMAT 0x00000008
 
+// GetTimeZoneInformation describes the C library's zone: Bias from its
+// standard time, StandardName and DaylightName from tzname, the transition
+// dates of the current year in the Windows day-of-month form.
 extern "C" {
 void GetLocalTime(LPSYSTEMTIME lpSystemTime);
 void GetSystemTime(LPSYSTEMTIME lpSystemTime);
@@ -90,10 +100,15 @@ LCID GetUserDefaultLCID(void);
 LCID GetThreadLocale(void);
 }
 
-// _mktime64 and its structure as the Windows C runtime has them.
+// _mktime64 and _tzset as the Windows C runtime has them. _mktime64 takes
+// local time (tm_isdst -1: the zone's rules decide), normalises the fields
+// and returns -1 for times before 1970-01-01 00:00:00 UTC or after
+// 3000-12-31 23:59:59 UTC, leaving the structure as it was. The zone is the
+// C library's (TZ); _tzset takes a changed TZ into account.
 #include <ctime>
 typedef int64_t __time64_t;
 extern "C" __time64_t _mktime64(struct tm* timeptr);
+extern "C" void _tzset(void);
 
 // ---- Computer and modules ----
 #define MAX_COMPUTERNAME_LENGTH 15

@@ -1,0 +1,20 @@
+// The run's general information: behind GeneralInfo.ini and the General
+// element of Results.xml. One per run, created when the results are opened.
+#pragma once
+
+#include "text/BstrString.h"
+
+struct GeneralInfo {
+    LONG total = -1;
+    LONG osVersion = -1;
+    LONG globalIteration = -1;
+    CBstrString product;
+    CBstrString version;
+    CBstrString title;
+    CBstrString userName;
+    CBstrString password;
+    CBstrString testLocation;
+    CBstrString testOnHost;
+    CBstrString vaultServer;
+    CBstrString vaultProject;
+};
