@@ -21,7 +21,7 @@ bool Tokenize(const WCHAR* text, size_t length, std::vector<DateToken>* tokens)
     size_t i = 0;
     while (i < length) {
         WCHAR c = text[i];
-        if (PAL_iswspace(c)) {
+        if (PAL_iswspace(c) || c == u',') {
             ++i;
         } else if (c >= u'0' && c <= u'9') {
             DateToken token{DateToken::Number, 0, 0, 0, WideString()};
@@ -67,10 +67,12 @@ private:
     size_t m_pos = 0;
 };
 
-bool LooksLikeDate(const TokenReader& in)
+bool IsDateSeparator(const TokenReader& in, size_t ahead)
 {
-    return in.IsNumber() && (in.IsSeparator(u'/', 1) || in.IsSeparator(u'-', 1)) && in.IsNumber(2);
+    return in.IsSeparator(u'/', ahead) || in.IsSeparator(u'-', ahead);
 }
+
+bool LooksLikeDate(const TokenReader& in) { return in.IsNumber() && IsDateSeparator(in, 1) && in.IsNumber(2); }
 
 // A date: "M/d/y", "M/d", "y/M/d" (a year of three or four digits first), with
 // "/" or "-" between the parts. A month above 12 with a day that could be a
@@ -78,10 +80,10 @@ bool LooksLikeDate(const TokenReader& in)
 bool ReadDate(TokenReader& in, int64_t* days)
 {
     const DateToken& first = in.Take();
-    WCHAR separator = in.Take().separator;
+    in.Take();
     const DateToken& second = in.Take();
     const DateToken* third = nullptr;
-    if (in.IsSeparator(separator) && in.IsNumber(1)) {
+    if (IsDateSeparator(in, 0) && in.IsNumber(1)) {
         in.Take();
         third = &in.Take();
     }
@@ -105,11 +107,11 @@ bool ReadDate(TokenReader& in, int64_t* days)
             PalCurrentLocalTime(&now);
             year = now.wYear;
         }
-        if (month > 12 && day <= 12) {
-            int64_t swap = month;
-            month = day;
-            day = swap;
-        }
+    }
+    if (month > 12 && day <= 12) {
+        int64_t swap = month;
+        month = day;
+        day = swap;
     }
     if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
         day > PalDaysInMonth(year, static_cast<int>(month)))

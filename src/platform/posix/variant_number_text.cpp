@@ -158,8 +158,12 @@ HRESULT PalParseOleNumber(const WCHAR* text, size_t length, PalOleNumber* out)
         number += std::to_string(exponent);
     }
 
-    // Closing parenthesis or trailing sign.
+    // Currency symbol, closing parenthesis or trailing sign.
     in.SkipBlanks();
+    if (!currency && in.Peek() == u'$' && !in.AtEnd()) {
+        in.Advance();
+        in.SkipBlanks();
+    }
     if (parenthesis) {
         if (!in.Accept(u')'))
             return DISP_E_TYPEMISMATCH;

@@ -15,7 +15,7 @@ struct PalOleNumber {
 };
 
 // Decimal numbers: blanks around the number; a sign before or after it, or
-// parentheses around it for a negative one; a leading "$"; thousands
+// parentheses around it for a negative one; a "$" before or after it; thousands
 // separators (",") after the first digit; a decimal point; an exponent
 // ("1E+20"). Hexadecimal "&H1F" and octal "&O17" up to 32 bits.
 // DISP_E_TYPEMISMATCH when the text is not a number, DISP_E_OVERFLOW when it
@@ -29,7 +29,8 @@ WideString PalFormatOleDouble(double value, int significantDigits);
 
 // en-US date and time texts: "1/2/2024", "1/2/2024 15:04:05",
 // "1/2/2024 3:04:05 PM", "2024-01-02 15:04:05", "3:04 PM", "15:04", "1/2"
-// (this year). DISP_E_TYPEMISMATCH for anything else or an invalid date.
+// (this year); a comma may stand between date and time. DISP_E_TYPEMISMATCH
+// for anything else or an invalid date.
 HRESULT PalParseOleDate(const WCHAR* text, size_t length, DATE* out);
 
 // The text of a date: "M/d/yyyy h:mm:ss tt"; a whole-number date prints the
