@@ -74,21 +74,6 @@ TEST(Threads, ClosingTheHandleDoesNotStopTheThread)
     EXPECT_EQ(WaitForSingleObject(gate.done, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
-TEST(Threads, ManyShortThreads)
-{
-    std::vector<HANDLE> threads;
-    for (int i = 0; i < 16; ++i)
-        threads.push_back(CreateThread(nullptr, 0, ReturnSeven, nullptr, 0, nullptr));
-    for (HANDLE thread : threads) {
-        ASSERT_NE(thread, nullptr);
-        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
-        DWORD code = 0;
-        EXPECT_TRUE(GetExitCodeThread(thread, &code));
-        EXPECT_EQ(code, 7u);
-        CloseHandle(thread);
-    }
-}
-
 TEST(Events, AutoResetWaitConsumesTheSignal)
 {
     HANDLE event = CreateEventW(nullptr, FALSE, TRUE, nullptr);

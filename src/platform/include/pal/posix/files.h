@@ -1,5 +1,14 @@
 // Files and folders. Paths are Windows paths; backslashes become slashes at
-// this boundary, so results paths in the report stay Windows-style.
+// this boundary (and nothing else changes), so results paths in the report
+// stay Windows-style. Names are UTF-8 on the file system.
+//
+// Differences from Windows worth knowing:
+// - Files are always binary: _wfopen_s ignores "t" and never translates line
+//   ends.
+// - The share mode of CreateFileW is honoured between the handles of this
+//   process only; other processes are not stopped.
+// - PathStripToRootW reduces a path to the mount point of the file system that
+//   holds it (there are no drive letters).
 #pragma once
 
 #include <cstdio>
@@ -8,21 +17,43 @@
 
 #define GENERIC_READ 0x80000000L
 #define GENERIC_WRITE 0x40000000L
+#define GENERIC_ALL 0x10000000L
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
 #define TRUNCATE_EXISTING 5
-#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
+// Error codes of the file functions beyond the common ones.
+#ifndef ERROR_GEN_FAILURE
+#define ERROR_GEN_FAILURE 31L
+#endif
+#ifndef ERROR_FILE_TOO_LARGE
+#define ERROR_FILE_TOO_LARGE 223L
+#endif
+#ifndef ERROR_DIRECTORY
+#define ERROR_DIRECTORY 267L
+#endif
+#ifndef ERROR_CANT_RESOLVE_FILENAME
+#define ERROR_CANT_RESOLVE_FILENAME 1921L
+#endif
+
+// Overlapped (asynchronous) I/O is not supported: the structure is only
+// declared, and ReadFile/WriteFile refuse a non-null one.
 typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 typedef int errno_t;
 
@@ -31,7 +62,10 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttrib
 BOOL RemoveDirectoryW(LPCWSTR lpPathName);
 BOOL DeleteFileW(LPCWSTR lpFileName);
 DWORD GetFileAttributesW(LPCWSTR lpFileName);
+// mode: 0 existence, 2 write, 4 read, 6 read and write. 0 or -1 with errno.
 int _waccess(const WCHAR* path, int mode);
+// mode: "r", "w" or "a", optionally followed by "+", "b", "t" (ignored) and
+// "x" (fail when the file exists). Returns 0 or the errno value.
 errno_t _wfopen_s(FILE** pFile, const WCHAR* filename, const WCHAR* mode);
 HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
@@ -44,7 +78,11 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
 DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 BOOL GetDiskFreeSpaceExW(LPCWSTR lpDirectoryName, PULARGE_INTEGER lpFreeBytesAvailableToCaller,
                          PULARGE_INTEGER lpTotalNumberOfBytes, PULARGE_INTEGER lpTotalNumberOfFreeBytes);
-// Reduces the path to the mount point of the file system that holds it.
+// Reduces the path in place to the mount point of the file system that holds
+// it (a path that does not exist yet: that of its nearest existing folder).
+// The mount point is written without a trailing slash ("/" stays "/"). FALSE,
+// leaving the path unchanged, when no folder of the path exists or when the
+// mount point is longer than the path (a short relative path).
 BOOL PathStripToRootW(LPWSTR pszPath);
 BOOL PathFileExistsW(LPCWSTR pszPath);
 }

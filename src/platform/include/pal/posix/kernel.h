@@ -111,7 +111,13 @@ extern "C" __time64_t _mktime64(struct tm* timeptr);
 extern "C" void _tzset(void);
 
 // ---- Computer and modules ----
+// GetComputerNameW gives the host name up to its first dot; it may be longer
+// than MAX_COMPUTERNAME_LENGTH. GetModuleFileNameW(NULL) is the executable's
+// path, of the library module the file that holds the library code.
 #define MAX_COMPUTERNAME_LENGTH 15
+#ifndef ERROR_BUFFER_OVERFLOW
+#define ERROR_BUFFER_OVERFLOW 111L
+#endif
 extern "C" {
 BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
 DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
