@@ -154,11 +154,14 @@ typedef VARIANT* LPVARIANT;
 #define VARIANT_NOUSEROVERRIDE 0x4
 #define VARIANT_LOCALBOOL 0x10
 
-// VarBstrCmp results.
+// VarBstrCmp results and comparison flags.
 #define VARCMP_LT 0
 #define VARCMP_EQ 1
 #define VARCMP_GT 2
 #define VARCMP_NULL 3
+#ifndef NORM_IGNORECASE
+#define NORM_IGNORECASE 0x00000001
+#endif
 
 // Locales: the POSIX build knows one, en-US.
 #define LANG_NEUTRAL 0x00
@@ -174,14 +177,19 @@ typedef VARIANT* LPVARIANT;
 #define LOCALE_SYSTEM_DEFAULT 0x0800
 #define LOCALE_INVARIANT 0x007f
 #define LOCALE_NEUTRAL 0x0000
+#ifndef LOCALE_NOUSEROVERRIDE
+#define LOCALE_NOUSEROVERRIDE 0x80000000
+#endif
 
+// The sources are not const, as in the mingw-w64 headers the Windows build
+// compiles against, so that code which builds here builds there too.
 extern "C" {
 void VariantInit(VARIANTARG* pvarg);
 HRESULT VariantClear(VARIANTARG* pvarg);
-HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc);
-HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
-HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
-HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags, VARTYPE vt);
+HRESULT VariantCopy(VARIANTARG* pvargDest, VARIANTARG* pvargSrc);
+HRESULT VariantCopyInd(VARIANT* pvarDest, VARIANTARG* pvargSrc);
+HRESULT VariantChangeType(VARIANTARG* pvargDest, VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
+HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags, VARTYPE vt);
 HRESULT VarBstrCmp(BSTR bstrLeft, BSTR bstrRight, LCID lcid, ULONG dwFlags);
 INT VariantTimeToSystemTime(DOUBLE vtime, LPSYSTEMTIME lpSystemTime);
 INT SystemTimeToVariantTime(LPSYSTEMTIME lpSystemTime, DOUBLE* pvtime);
