@@ -116,32 +116,27 @@ TEST_F(FullDiskFolderServices, ExistingFoldersNeedNoSpace)
     EXPECT_TRUE(m_host.messages.empty());
 }
 
-TEST_F(FullDiskFolderServices, FolderPromptUntilRetrySucceeds)
+TEST_F(FullDiskFolderServices, FolderPromptCancelOrRetryUntilItSucceeds)
 {
     FillDisk();
+    WideString folder = Path("Act0");
+    EXPECT_FALSE(CreateFolderWithRetry(folder.c_str(), m_warn, true, 1000)); // the fake answers Cancel
+    EXPECT_FALSE(test::IsFolder(folder));
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_EQ(m_host.messages[0].text, test::DiskFullOnDriveText(m_root));
+    EXPECT_EQ(m_host.messages[0].style, MB_RETRYCANCEL | MB_ICONERROR);
+    EXPECT_EQ(m_host.messages[0].b, IDCANCEL);
+
     m_host.answer = [this](const test::HostMessage&, size_t number) {
-        if (number == 0)
+        if (number == 1)
             return IDOK; // neither button: asked again
         FreeEverything();
         return IDRETRY;
     };
-    WideString folder = Path("Act0");
     EXPECT_TRUE(CreateFolderWithRetry(folder.c_str(), m_warn, true, 1000));
     EXPECT_TRUE(test::IsFolder(folder));
-    ASSERT_EQ(m_host.messages.size(), 2u);
-    EXPECT_EQ(m_host.messages[0].text, test::DiskFullOnDriveText(m_root));
-    EXPECT_EQ(m_host.messages[0].style, MB_RETRYCANCEL | MB_ICONERROR);
-    EXPECT_EQ(m_host.messages[0].b, IDCANCEL);
+    EXPECT_EQ(m_host.messages.size(), 3u);
     EXPECT_TRUE(m_warn);
-}
-
-TEST_F(FullDiskFolderServices, FolderCancelled)
-{
-    FillDisk();
-    WideString folder = Path("Act0");
-    EXPECT_FALSE(CreateFolderWithRetry(folder.c_str(), m_warn, true, 1000));
-    EXPECT_EQ(m_host.messages.size(), 1u); // answered Cancel
-    EXPECT_FALSE(test::IsFolder(folder));
 }
 
 TEST_F(FullDiskFolderServices, FolderRetryThatFailsWithSpaceEndsInShortRetries)
