@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "core/FolderNaming.h"
 #include "fs/IconFiles.h"
 #include "text/ResourceStrings.h"
 
@@ -126,8 +127,9 @@ LONG CIconNumbering::FindFreeIconNumber(const WCHAR* resultsFolder, LONG first, 
 {
     LONG number = first;
     for (;;) {
-        // The icon file joined to the results folder after a backslash.
-        path.Format(W("%s\\Icons\\%d.ico"), resultsFolder ? resultsFolder : W(""), number);
+        CBstrString relative;
+        relative.Format(W("Icons\\%d.ico"), number);
+        path = JoinResultsPath(resultsFolder, relative.c_str());
         if (number == kMaxIconNumber || _waccess(path.c_str(), 0) != 0)
             return number;
         ++number;
