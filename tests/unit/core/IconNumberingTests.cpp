@@ -207,14 +207,6 @@ TEST_F(IconNumbering, NumberingStartsAgainAfterAReset)
     EXPECT_EQ(m_numbering.NextIconNumber(), 1);
     // The cache is empty: 202 is copied again, after the files already there.
     EXPECT_EQ(Resolve(kLocal, 202), Icons(3, 3));
-
-    test::TempFolder other;
-    std::filesystem::create_directory(other.Path() / "Icons");
-    m_numbering.ResetRun();
-    Description description;
-    description.Module(kLocal, 202);
-    EXPECT_EQ(m_numbering.ResolveNodeIcons(description.Get(), other.Wide().c_str()), S_OK);
-    EXPECT_EQ(description.Number(W("IconIndex")), 1);
 }
 
 TEST_F(IconNumbering, WithoutPathOrIndexBothNumbersAreZero)
