@@ -3,6 +3,7 @@
 #include <new>
 
 #include "report/EventTime.h"
+#include "report/ResultsPrologue.h"
 #include "report/StatusNames.h"
 #include "report/XMLActionRecords.h"
 #include "report/XMLBusinessProcessRecords.h"
@@ -55,6 +56,9 @@ bool CRecordFactory::StartWriter(const WCHAR* resultsFolder) noexcept
     CBstrString path = JoinReportPath(resultsFolder, kResultsFileName);
     if (!m_writer.Start(path.c_str(), m_state.appendMode))
         return false;
+    // An appended file may hold the start of a business process from an
+    // earlier run; a new file holds one only once it is queued here.
+    m_processMayBeOpen = m_state.appendMode;
     QueueReportRecord(xrkStartRoot, nullptr);
     return true;
 }
@@ -98,9 +102,15 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
     try {
         CXMLNodeDataBase* record = nullptr;
         switch (kind) {
-        case xrkStartRoot:
-            record = new (std::nothrow) CXMLStartRootNodeData(m_state.appendMode, m_level);
+        case xrkStartRoot: {
+            // The zone is read here, on the logging thread, which alone uses
+            // the time functions while the writer runs.
+            CBstrString zone;
+            if (!m_state.appendMode)
+                GetTimeZoneName(zone);
+            record = new (std::nothrow) CXMLStartRootNodeData(m_state.appendMode, m_level, std::move(zone));
             break;
+        }
         case xrkEndRoot:
             CloseOpenElementsTo(-1);
             record = new (std::nothrow) CXMLEndRootNodeData();
@@ -113,6 +123,9 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
             record = new (std::nothrow) CXMLExitReport();
             break;
         case xrkEndBPT:
+            // No "</BPT>" without its start: the file would not be well-formed.
+            if (!m_processMayBeOpen)
+                return false;
             record = new (std::nothrow) CXMLEndBPTNodeData();
             break;
         case xrkGeneral: {
@@ -235,6 +248,7 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
             return false;
         CompleteNodeArgs(*start, *node);
         EnqueueRecord(start);
+        m_processMayBeOpen = true;
         return true;
     }
     default:

@@ -52,7 +52,8 @@ public:
     // Kinds 16 (business process) and 19 (additional information) take a node
     // the caller keeps; kinds 4, 6, 8, 10, 12 and 15 take a node returned by
     // RegisterNode. The end kinds 5, 7, 9, 11, 13 and 14 are refused for a node
-    // whose element is open (CloseOpenElementsTo ends those).
+    // whose element is open (CloseOpenElementsTo ends those), and kind 17 is
+    // refused in a new file that holds no business-process start.
     bool QueueReportRecord(ReportRecordKind kind, EventNode* node) noexcept;
 
     // Closes open elements, innermost first, until the element of parentId
@@ -95,5 +96,7 @@ private:
     RunState& m_state;
     ProductLevel m_level;
     std::vector<OpenElement> m_openElements; // innermost last
+    // False while the results file being written cannot hold an open BPT.
+    bool m_processMayBeOpen = false;
     CReportWriter m_writer;
 };

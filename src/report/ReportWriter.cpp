@@ -109,9 +109,11 @@ bool CReportWriter::EnqueueRecord(CXMLNodeDataBase* record) noexcept
     if (!record)
         return false;
     bool queued = false;
+    bool wasEmpty = false;
     EnterCriticalSection(&m_queueLock);
     if (m_accepting) {
         try {
+            wasEmpty = m_queue.empty();
             m_queue.push_back(record);
             queued = true;
         } catch (...) {
@@ -122,7 +124,11 @@ bool CReportWriter::EnqueueRecord(CXMLNodeDataBase* record) noexcept
         delete record;
         return false;
     }
-    SetEvent(m_recordsQueued);
+    // The writer waits only after finding the queue empty, so the record that
+    // ends an empty spell is the one that must wake it; the event stays set
+    // until a wait takes it.
+    if (wasEmpty)
+        SetEvent(m_recordsQueued);
     return true;
 }
 
@@ -149,15 +155,15 @@ DWORD CReportWriter::WriterLoop() noexcept
     if (!m_append)
         fwrite(kUtf8ByteOrderMark, 1, 3, file);
 
+    // The writer takes whatever is queued in one go (one short hold of the
+    // lock per batch, not per record) and writes it in order.
+    std::deque<CXMLNodeDataBase*> batch;
     bool exitWritten = false;
     for (;;) {
-        CXMLNodeDataBase* record = nullptr;
-        bool available = false;
         bool finished = false;
         EnterCriticalSection(&m_queueLock);
         if (!m_queue.empty()) {
-            record = m_queue.front();
-            available = true;
+            batch.swap(m_queue);
         } else if (exitWritten) {
             m_accepting = false; // records queued from now on are freed by EnqueueRecord
             finished = true;
@@ -165,21 +171,22 @@ DWORD CReportWriter::WriterLoop() noexcept
         LeaveCriticalSection(&m_queueLock);
         if (finished)
             break;
-        if (!available) {
+        if (batch.empty()) {
             // The event stays set until a wait takes it, so a record queued
             // since the check above is not missed.
             WaitForSingleObject(m_recordsQueued, INFINITE);
             continue;
         }
-        if (record) {
-            WriteRecord(file, *record);
-            if (record->IsExitRecord())
-                exitWritten = true;
-            delete record;
+        while (!batch.empty()) {
+            CXMLNodeDataBase* record = batch.front();
+            if (record) {
+                WriteRecord(file, *record);
+                if (record->IsExitRecord())
+                    exitWritten = true;
+                delete record;
+            }
+            batch.pop_front();
         }
-        EnterCriticalSection(&m_queueLock);
-        m_queue.pop_front();
-        LeaveCriticalSection(&m_queueLock);
     }
 
     // The file is complete on disk before anyone is told the writer finished.

@@ -4,8 +4,9 @@
 // asks each for its text, encodes it as UTF-8 and appends it to the file, until
 // it has written an exit record and the queue is empty. The two threads share
 // only the queue, guarded by one critical section, and two auto-reset events:
-// RecordsQueuedEvent (set after each record is queued) and WriterFinishedEvent
-// (set by the writer when it has closed the file). The writer thread alone
+// RecordsQueuedEvent (set when a record is queued into an empty queue; the
+// writer waits for it only after finding the queue empty) and
+// WriterFinishedEvent (set by the writer when it has closed the file). The writer thread alone
 // touches the file; the stream is not flushed per record.
 #pragma once
 
@@ -35,8 +36,8 @@ public:
     // are freed. Returns at once when no writer was started.
     void WaitUntilFinished() noexcept;
 
-    // Hands the record to the queue, which owns it from now on, and sets
-    // RecordsQueuedEvent. When no writer takes records (none started, or it
+    // Hands the record to the queue, which owns it from now on, and wakes the
+    // writer when it may be waiting. When no writer takes records (none started, or it
     // has ended) the record is freed at once and false is returned.
     bool EnqueueRecord(CXMLNodeDataBase* record) noexcept;
 

@@ -9,8 +9,9 @@ void CXMLStartRootNodeData::GetXMLText(CBstrString& text)
     text.Empty();
     if (m_append)
         return;
-    CBstrString zone;
-    GetTimeZoneName(zone);
+    CBstrString zone(m_zoneName);
+    if (!m_zoneGiven)
+        GetTimeZoneName(zone);
     if (m_level == ProductLevel::Earlier) {
         CBstrString path;
         CBstrString declaration;

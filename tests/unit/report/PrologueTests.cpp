@@ -90,6 +90,9 @@ TEST(Prologue, EarlierLevelMatchesTheGoldenFile)
 
 TEST(Prologue, TheTimeZoneNameIsMadeSafe)
 {
+    CXMLStartRootNodeData given(false, ProductLevel::Current, W("Zone"));
+    EXPECT_EQ(test::TextOf(given), Golden("prologue-current.xml", "Zone"));
+
     CBstrString text;
     BuildResultsPrologue(ProductLevel::Current, W("A&B \"C\""), text);
     std::string utf8 = test::Utf8Of(text);

@@ -297,6 +297,8 @@ TEST_F(RecordFactoryTest, DataTableBusinessProcessGeneralAndAdditionalInfo)
     CRecordFactory factory(state, level);
     ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
     ASSERT_TRUE(factory.QueueReportRecord(xrkGeneral, nullptr));
+    // A new file holds no business process yet: no "</BPT>" for it.
+    EXPECT_FALSE(factory.QueueReportRecord(xrkEndBPT, nullptr));
     auto process = MakeNode(10, 0, 1, "StartBP", "Business Process Order Summary");
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartBPT, process.get()));
     EXPECT_EQ(factory.OpenElementCount(), 0u);
@@ -404,7 +406,7 @@ TEST_F(RecordFactoryTest, RecordsAfterTheWriterEndedAreFreed)
     std::string written = Results();
     // Never written, and freed (the sanitizer builds would see a leak).
     EXPECT_TRUE(factory.QueueReportRecord(xrkGeneral, nullptr));
-    EXPECT_TRUE(factory.QueueReportRecord(xrkEndBPT, nullptr));
+    EXPECT_TRUE(factory.QueueReportRecord(xrkExit, nullptr));
     EXPECT_FALSE(factory.EnqueueRecord(new CXMLEndRootNodeData()));
     factory.StopWriter(xrkEndRoot);
     EXPECT_EQ(Results(), written);

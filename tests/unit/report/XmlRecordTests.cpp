@@ -127,21 +127,6 @@ TEST(NodeArgsText, NodeTypeAndSourceAreEscaped)
     EXPECT_EQ(nodeType("&amp; <x> & \"q\""), "&amp; &lt;x> &amp; &quot;q&quot;");
 }
 
-TEST(NodeArgsText, SettersCopyTheirTexts)
-{
-    NodeArgsData args;
-    WCHAR buffer[] = W("Replay");
-    EXPECT_EQ(args.SetNodeArgs(buffer, W("d"), W("1"), W("2"), W("Done"), nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr),
-              S_OK);
-    buffer[0] = 'X';
-    EXPECT_TRUE(args.eType == W("Replay"));
-    EXPECT_TRUE(args.nType.IsEmpty());
-    EXPECT_EQ(args.SetBottomPane(W("v"), W("p"), nullptr, W("h")), S_OK);
-    EXPECT_TRUE(args.viewerType == W("v"));
-    EXPECT_TRUE(args.wr.IsEmpty());
-}
-
 TEST(SummaryText, PiecesInOrder)
 {
     SummaryData summary;
