@@ -5,6 +5,7 @@
 
 #include "report/ResultsPrologue.h"
 #include "report/XMLRootRecords.h"
+#include "report/XmlSyntax.h"
 #include "unit/report/ReportTestSupport.h"
 
 namespace {
@@ -86,6 +87,19 @@ TEST(Prologue, EarlierLevelMatchesTheGoldenFile)
     EXPECT_EQ(text, Golden("prologue-earlier.xml", ZoneName()));
     std::string error;
     EXPECT_TRUE(test::XmlIsValid(SmallestDocument(text), &error)) << error;
+}
+
+TEST(Prologue, TheBuiltInDeclarationsPassTheDeclarationCheck)
+{
+    // What an "external.dtd" may hold is checked with the same rules the
+    // built-in declarations meet.
+    for (const char* name : {"prologue-current.xml", "prologue-earlier.xml"}) {
+        std::string prologue = Golden(name, "z");
+        size_t from = prologue.find("<!DOCTYPE");
+        size_t to = prologue.find("<Report ");
+        WideString declaration = test::Utf8ToUtf16(prologue.substr(from, to - from));
+        EXPECT_TRUE(IsWellFormedXmlProlog(declaration.c_str())) << name;
+    }
 }
 
 TEST(Prologue, TheTimeZoneNameIsMadeSafe)
