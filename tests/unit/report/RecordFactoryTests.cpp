@@ -575,3 +575,11 @@ TEST_F(RecordFactoryTest, ManyRecordsKeepTheirOrder)
         ASSERT_NE(at, std::string::npos) << i;
     }
 }
+
+TEST(ReportPath, JoinsNamesToTheResultsFolder)
+{
+    EXPECT_EQ(test::Utf8Of(JoinReportPath(W("C:\\Res"), W("Results.xml"))), "C:\\Res\\Results.xml");
+    EXPECT_EQ(test::Utf8Of(JoinReportPath(W("C:\\Res"), W("\\Icons"))), "C:\\Res\\Icons");
+    EXPECT_EQ(test::Utf8Of(JoinReportPath(W("C:\\Res"), W(""))), "C:\\Res");
+    EXPECT_EQ(test::Utf8Of(JoinReportPath(nullptr, W("Results.xml"))), "\\Results.xml");
+}
