@@ -36,7 +36,7 @@ int ToInt(UINT value) { return static_cast<int>(value); }
 CBstrString::CBstrString(const WCHAR* text) noexcept : m_str(SysAllocString(text)) {}
 
 CBstrString::CBstrString(const WCHAR* text, UINT length) noexcept
-    : m_str(text || length ? SysAllocStringLen(text, length) : nullptr)
+    : m_str(text ? SysAllocStringLen(text, length) : nullptr)
 {
 }
 

@@ -18,7 +18,8 @@ public:
     CBstrString() noexcept = default;
     // Copies a zero-terminated text (null gives the empty text).
     CBstrString(const WCHAR* text) noexcept;
-    // Copies length units; they may include zero units.
+    // Copies length units; they may include zero units. A null text gives
+    // the empty text.
     CBstrString(const WCHAR* text, UINT length) noexcept;
     CBstrString(const CBstrString& other) noexcept;
     CBstrString(CBstrString&& other) noexcept;
@@ -53,7 +54,8 @@ public:
     // Frees the text and gives the address of the BSTR, for an [out] BSTR*
     // argument that fills it.
     BSTR* Out() noexcept;
-    // Replaces the text with length units of text (a copy). S_OK or E_OUTOFMEMORY.
+    // Replaces the text with length units of text (a copy). S_OK;
+    // E_INVALIDARG for a null text with a length; E_OUTOFMEMORY.
     HRESULT Assign(const WCHAR* text, UINT length) noexcept;
 
     // ---- Comparison: exact, unit by unit; null and empty are equal ----

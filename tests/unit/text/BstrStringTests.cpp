@@ -30,6 +30,12 @@ TEST(BstrString, OwnsOneBstr)
     EXPECT_TRUE(empty.IsEmpty());
     EXPECT_EQ(empty.Copy(), nullptr);
     EXPECT_EQ(CBstrString(static_cast<const WCHAR*>(nullptr)).Get(), nullptr);
+    EXPECT_EQ(CBstrString(nullptr, 5).Get(), nullptr);
+    EXPECT_NE(CBstrString(W("x"), 0).Get(), nullptr);
+    EXPECT_EQ(empty.Assign(nullptr, 2), E_INVALIDARG);
+    EXPECT_EQ(empty.Assign(W("abc"), 2), S_OK);
+    EXPECT_TRUE(empty == W("ab"));
+    empty.Empty();
 
     CBstrString a(W("abc"));
     EXPECT_EQ(a.Length(), 3u);
