@@ -159,3 +159,14 @@ TEST(RegistryScriptText, DecodesResourceEncodings)
     const BYTE bad[] = {'a', 0xFF, 'b'};
     EXPECT_FALSE(DecodeRegistryScript(bad, sizeof(bad), text));
 }
+
+TEST_F(Registrar, AFailedRegistrationIsUndone)
+{
+    // A key name that begins with a backslash cannot be created.
+    const WCHAR* script = W("HKCU { NoRemove Software { AnnalistRegistrarTest { First = s 'x'\n '\\Bad' } } }");
+    HRESULT hr = m_registrar.StringRegister(script);
+    EXPECT_TRUE(FAILED(hr)) << test::HrText(hr);
+    EXPECT_NE(hr, DISP_E_EXCEPTION); // a registry error, not a script error
+    EXPECT_FALSE(Exists("First"));
+    EXPECT_FALSE(Exists(""));
+}
