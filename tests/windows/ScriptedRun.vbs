@@ -89,10 +89,12 @@ logger.LogEvent "EndActionIteration", endIteration, 3, 8, Now
 Dim endAction : Set endAction = Description()
 logger.LogEvent "EndAction", endAction, 2, 9, Now
 Check endAction.Exists("ReturnLogStatus"), "EndAction writes ReturnLogStatus back"
-Check endAction("ReturnLogStatus") = 1, "the run has failed so far (got " & endAction("ReturnLogStatus") & ")"
+' The run's status follows the tests that have ended: none yet.
+Check endAction("ReturnLogStatus") = 2, "no test has ended yet (got " & endAction("ReturnLogStatus") & ")"
 Dim endTest : Set endTest = Description()
 logger.LogEvent "EndTest", endTest, 1, 10, Now
 Check endTest.Exists("ReturnLogStatus"), "EndTest writes ReturnLogStatus back"
+Check endTest("ReturnLogStatus") = 1, "the ended test failed (got " & endTest("ReturnLogStatus") & ")"
 Set d = Description()
 logger.LogEvent "EndRepLog", d, 0, 11, Now
 
