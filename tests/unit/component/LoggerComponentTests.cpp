@@ -3,6 +3,8 @@
 // count following the object.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "component/ModuleExports.h"
 #include "core/LoggerInterfaces.h"
 #include "unit/component/ComponentTestSupport.h"
@@ -32,6 +34,7 @@ protected:
     }
     void TearDown() override
     {
+        ClearException();
         if (m_dispatch)
             m_dispatch->Release();
         EXPECT_EQ(DllCanUnloadNow(), S_OK);
@@ -65,13 +68,18 @@ protected:
             params.rgdispidNamedArgs = &putId;
             params.cNamedArgs = 1;
         }
+        ClearException();
+        UINT argError = 0;
+        return m_dispatch->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &m_exception,
+                                  &argError);
+    }
+
+    void ClearException()
+    {
         SysFreeString(m_exception.bstrSource);
         SysFreeString(m_exception.bstrDescription);
         SysFreeString(m_exception.bstrHelpFile);
         m_exception = EXCEPINFO{};
-        UINT argError = 0;
-        return m_dispatch->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &m_exception,
-                                  &argError);
     }
 
     test::ScopedTestRegistry m_registry;
