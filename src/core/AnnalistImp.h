@@ -15,6 +15,7 @@
 #include "core/Description.h"
 #include "core/ExecutionEngine.h"
 #include "core/FolderNaming.h"
+#include "core/IconNumbering.h"
 #include "core/LoggerInterfaces.h"
 #include "core/VariantValue.h"
 #include "pal/pal.h"
@@ -185,6 +186,7 @@ private:
     RunState m_state;
     CRecordFactory m_factory;
     CFolderNaming m_folderNaming;
+    CIconNumbering m_iconNumbering;
     LONG m_nodeCounter = 1;
     LONG m_lastEventId = 0;
     bool m_appendRequested = false;

@@ -27,6 +27,10 @@ public:
 
     bool IsPresent() const noexcept { return static_cast<bool>(m_dictionary); }
 
+    // The dictionary itself (null without a description), for the parts of
+    // the logger that read and write it on their own.
+    IDictionary* Dictionary() const noexcept { return m_dictionary.Get(); }
+
     // Exists(key); false without a description.
     bool Has(const WCHAR* key);
 

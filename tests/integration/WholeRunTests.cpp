@@ -28,6 +28,14 @@ CTestDescription& Named(CTestDescription& description, const char* name, LONG st
     return description.Text("NodeName", name).Int("Status", status);
 }
 
+size_t CountOccurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 } // namespace
 
 // A test with a data table and additional information, a test iteration, two
@@ -308,4 +316,59 @@ TEST_F(WholeRun, LoggerReleasedDuringARun)
     run->ReleaseLogger();
     test::ExpectResultsMatch(folder.Path(), "LoggerReleasedDuringARun.xml", true);
     EXPECT_TRUE(test::FileExists(folder.Path() / "GeneralInfo.ini"));
+}
+
+// Every recorded node carries the numbers of icon files copied into the
+// results folder: the library's own icons for tests, actions and iterations,
+// an .ico file named by a step copied once for all the steps that name it,
+// and numbers that start again after the run, skipping the files already
+// there.
+TEST_F(WholeRun, IconFilesOfTheRun)
+{
+    std::string icoPath = test::DataPath("icons/sample4.ico").string();
+    auto logRun = [&](test::CTestRun& run, CTestDescription& iconStep) {
+        ASSERT_EQ(S_OK, run.Log("StartRepLog", 1, 0));
+        CTestDescription test;
+        test.Text("TestName", "Icons").Text("DocumentType", "Test");
+        ASSERT_EQ(S_OK, run.Log("StartTest", 10, 0, test));
+        CTestDescription iteration;
+        iteration.Int("Iteration", 1);
+        ASSERT_EQ(S_OK, run.Log("StartIteration", 11, 10, iteration));
+        Named(iconStep, "With an icon", kovPass).Text("DllPAth", icoPath).Int("DllIconIndex", 5).Int("IconIndex", 99);
+        ASSERT_EQ(S_OK, run.Log("Replay", 12, 11, iconStep));
+        CTestDescription sameIcon;
+        Named(sameIcon, "Same icon", kovPass).Text("DllPAth", icoPath).Int("DllIconIndex", 5);
+        ASSERT_EQ(S_OK, run.Log("Replay", 13, 11, sameIcon));
+        ASSERT_EQ(S_OK, run.Log("EndRepLog", 14, 0));
+    };
+
+    CTestDescription first;
+    {
+        auto run = NewRun();
+        logRun(*run, first);
+    }
+    std::filesystem::path icons = folder.Path() / "Icons";
+    std::string ownTestIcon = test::ReadFileBytes(icons / "1.ico");
+    EXPECT_FALSE(ownTestIcon.empty());
+    EXPECT_FALSE(test::ReadFileBytes(icons / "2.ico").empty());
+    EXPECT_NE(ownTestIcon, test::ReadFileBytes(icons / "2.ico")); // 201 and 202 differ
+    // The copy differs from its source only in the images' biSizeImage.
+    EXPECT_EQ(test::ReadFileBytes(icons / "3.ico").size(), test::ReadFileBytes(test::DataPath("icons/sample4.ico")).size());
+    EXPECT_FALSE(test::FileExists(icons / "4.ico"));
+    EXPECT_EQ(3, first.GetInt("IconIndex"));
+    EXPECT_EQ(3, first.GetInt("IconSelIndex"));
+    std::string report = test::ReadFileBytes(folder.Path() / "Results.xml");
+    EXPECT_NE(std::string::npos, report.find("eType=\"StartTest\" icon=\"1\""));
+    EXPECT_NE(std::string::npos, report.find("eType=\"StartIteration\" icon=\"2\""));
+    EXPECT_EQ(2u, CountOccurrences(report, "eType=\"Replay\" icon=\"3\""));
+
+    // A second run into the same folder finds 1 to 3 taken.
+    CTestDescription second;
+    {
+        auto run = NewRun();
+        logRun(*run, second);
+    }
+    EXPECT_EQ(ownTestIcon, test::ReadFileBytes(icons / "4.ico"));
+    EXPECT_EQ(6, second.GetInt("IconIndex"));
+    EXPECT_FALSE(test::FileExists(icons / "7.ico"));
 }
