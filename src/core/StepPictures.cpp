@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/FolderNaming.h"
 #include "text/BstrString.h"
 #include "text/CodePageText.h"
 
@@ -132,19 +133,6 @@ IUnknown* ObjectOf(VARIANT* value) noexcept
     return nullptr;
 }
 
-// A relative path joined to the results folder: empty gives the folder, a
-// path that begins with a backslash is appended directly, any other after a
-// backslash.
-CBstrString JoinToResults(const WCHAR* resultsFolder, const WCHAR* relative)
-{
-    CBstrString path(resultsFolder);
-    if (!relative || !*relative)
-        return path;
-    CBstrString joined;
-    joined.Format(relative[0] == '\\' ? W("%s%s") : W("%s\\%s"), path.c_str(), relative);
-    return joined;
-}
-
 // The text after a round trip through the process's ANSI code page:
 // characters the code page lacks come back as '?'. The text as it is when the
 // conversion cannot be made.
@@ -236,7 +224,7 @@ HRESULT CStepPictures::SaveStepSnapshot(IDictionary* description, const WCHAR* r
     if (!node->bottomFilePath.IsEmpty())
         return S_OK;
 
-    CBstrString folder = JoinToResults(resultsFolder, stepFolder);
+    CBstrString folder = JoinResultsPath(resultsFolder, stepFolder);
     CBstrString fileName, viewerType;
     CValue highlight;
     hr = TakeSnapshot(reporter, snapshots.Get(), folder.Get(), fileName.Out(), highlight.Get(), viewerType.Out());
@@ -342,7 +330,7 @@ HRESULT CStepPictures::SaveUsersPicture(IDictionary* description, const WCHAR* r
         return FAILED(hr) ? hr : E_FAIL;
     }
 
-    CBstrString folder = JoinToResults(resultsFolder, stepFolder);
+    CBstrString folder = JoinResultsPath(resultsFolder, stepFolder);
     CTextArg baseName(W("UsersPicture"));
     CBstrString fileName;
     hr = m_spSSUtil->SaveBitmap(folder.Get(), baseName.Get(), bitmap, 2, fileName.Out());
