@@ -12,17 +12,6 @@ const ULONGLONG kFolderSpaceThreshold = 1000;
 
 } // namespace
 
-CBstrString JoinResultsPath(const WCHAR* resultsFolder, const WCHAR* relative)
-{
-    CBstrString path(resultsFolder);
-    if (relative && *relative) {
-        if (relative[0] != '\\')
-            path += W("\\");
-        path += relative;
-    }
-    return path;
-}
-
 void CFolderNaming::ResetRun()
 {
     m_nextActionFolderNumber = 0;

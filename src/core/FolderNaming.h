@@ -6,14 +6,10 @@
 
 #include <map>
 
+#include "fs/ResultsPath.h"
 #include "pal/pal.h"
 #include "report/RunScope.h"
 #include "text/BstrString.h"
-
-// A relative path joined to the results folder: an empty relative path gives
-// the results folder, one that begins with a backslash is appended directly,
-// any other is appended after a backslash.
-CBstrString JoinResultsPath(const WCHAR* resultsFolder, const WCHAR* relative);
 
 class CFolderNaming {
 public:

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "fs/ResultsPath.h"
 #include "report/EventTime.h"
 #include "report/ResultsPrologue.h"
 #include "report/StatusNames.h"
@@ -53,7 +54,7 @@ bool CRecordFactory::StartWriter(const WCHAR* resultsFolder) noexcept
 {
     if (m_writer.IsStarted())
         StopWriter(xrkExit);
-    CBstrString path = JoinReportPath(resultsFolder, kResultsFileName);
+    CBstrString path = JoinResultsPath(resultsFolder, kResultsFileName);
     if (!m_writer.Start(path.c_str(), m_state.appendMode))
         return false;
     // An appended file may hold the start of a business process from an

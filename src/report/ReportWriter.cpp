@@ -38,17 +38,6 @@ void WriteRecord(FILE* file, CXMLNodeDataBase& record) noexcept
 
 } // namespace
 
-CBstrString JoinReportPath(const WCHAR* folder, const WCHAR* name) noexcept
-{
-    CBstrString path(folder);
-    if (!name || !*name)
-        return path;
-    if (name[0] != '\\')
-        path += W("\\");
-    path += name;
-    return path;
-}
-
 CReportWriter::CReportWriter() noexcept { InitializeCriticalSection(&m_queueLock); }
 
 CReportWriter::~CReportWriter()

@@ -66,7 +66,3 @@ private:
 // writing, 0 when the file could not be opened.
 DWORD WINAPI ReportWriterThread(LPVOID writer);
 
-// A name joined to a results folder: an empty name gives the folder, a name
-// that begins with a backslash is appended as it is, any other name follows
-// the folder and a backslash.
-CBstrString JoinReportPath(const WCHAR* folder, const WCHAR* name) noexcept;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "fs/ResultsPath.h"
 #include "report/EventTime.h"
 #include "report/RecordFactory.h"
 #include "report/XMLRootRecords.h"
@@ -578,8 +579,8 @@ TEST_F(RecordFactoryTest, ManyRecordsKeepTheirOrder)
 
 TEST(ReportPath, JoinsNamesToTheResultsFolder)
 {
-    EXPECT_EQ(test::Utf8Of(JoinReportPath(W("C:\\Res"), W("Results.xml"))), "C:\\Res\\Results.xml");
-    EXPECT_EQ(test::Utf8Of(JoinReportPath(W("C:\\Res"), W("\\Icons"))), "C:\\Res\\Icons");
-    EXPECT_EQ(test::Utf8Of(JoinReportPath(W("C:\\Res"), W(""))), "C:\\Res");
-    EXPECT_EQ(test::Utf8Of(JoinReportPath(nullptr, W("Results.xml"))), "\\Results.xml");
+    EXPECT_EQ(test::Utf8Of(JoinResultsPath(W("C:\\Res"), W("Results.xml"))), "C:\\Res\\Results.xml");
+    EXPECT_EQ(test::Utf8Of(JoinResultsPath(W("C:\\Res"), W("\\Icons"))), "C:\\Res\\Icons");
+    EXPECT_EQ(test::Utf8Of(JoinResultsPath(W("C:\\Res"), W(""))), "C:\\Res");
+    EXPECT_EQ(test::Utf8Of(JoinResultsPath(nullptr, W("Results.xml"))), "\\Results.xml");
 }
