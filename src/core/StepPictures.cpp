@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "core/FolderNaming.h"
+#include "fs/ResultsPath.h"
 #include "text/BstrString.h"
 #include "text/CodePageText.h"
 
