@@ -74,65 +74,6 @@ private:
     BSTR m_text;
 };
 
-// The reads of the description: Exists, then Item, the value read through a
-// reference. A failure of the dictionary's own call is returned; a key that is
-// missing gives S_OK with found false.
-HRESULT ReadStoredValue(IDictionary* description, const WCHAR* key, VARIANT* out, bool& found)
-{
-    found = false;
-    VariantClear(out);
-    if (!description)
-        return S_OK;
-    CValue name;
-    V_VT(name.Get()) = VT_BSTR;
-    V_BSTR(name.Get()) = SysAllocString(key);
-    VARIANT_BOOL exists = VARIANT_FALSE;
-    HRESULT hr = description->Exists(name.Get(), &exists);
-    if (FAILED(hr))
-        return hr;
-    if (exists == VARIANT_FALSE)
-        return S_OK;
-    CValue stored;
-    hr = description->get_Item(name.Get(), stored.Get());
-    if (FAILED(hr))
-        return hr;
-    if (FAILED(VariantCopyInd(out, stored.Get()))) {
-        VariantClear(out);
-        return S_OK;
-    }
-    found = true;
-    return S_OK;
-}
-
-// The typed read of an integer (VT_I2 or VT_I4): the default when the key is
-// missing or its value does not convert, and then found is false.
-HRESULT ReadInteger(IDictionary* description, const WCHAR* key, VARTYPE type, LONG defaultValue, LONG& value,
-                    bool& found)
-{
-    value = defaultValue;
-    CValue stored;
-    HRESULT hr = ReadStoredValue(description, key, stored.Get(), found);
-    if (FAILED(hr) || !found)
-        return hr;
-    CValue converted;
-    if (FAILED(VariantChangeType(converted.Get(), stored.Get(), 0, type))) {
-        found = false;
-        return S_OK;
-    }
-    value = type == VT_I2 ? V_I2(converted.Get()) : V_I4(converted.Get());
-    return S_OK;
-}
-
-// The object of a value (VT_UNKNOWN or VT_DISPATCH); null for other values.
-IUnknown* ObjectOf(VARIANT* value) noexcept
-{
-    if (V_VT(value) == VT_UNKNOWN)
-        return V_UNKNOWN(value);
-    if (V_VT(value) == VT_DISPATCH)
-        return V_DISPATCH(value);
-    return nullptr;
-}
-
 // The text after a round trip through the process's ANSI code page:
 // characters the code page lacks come back as '?'. The text as it is when the
 // conversion cannot be made.
@@ -164,7 +105,10 @@ HRESULT CreateByProgId(const WCHAR* progId, DWORD context, REFIID iid, T** objec
 
 } // namespace
 
-CStepPictures::CStepPictures(ProductLevel level) noexcept : m_level(level) {}
+CStepPictures::CStepPictures(ProductLevel level, DiagnosticWriter writer)
+    : m_level(level), m_writeDiagnostic(std::move(writer))
+{
+}
 
 CStepPictures::~CStepPictures()
 {
@@ -194,26 +138,26 @@ void CStepPictures::WriteDiagnostic(int line, HRESULT hr, const char* message)
         m_writeDiagnostic(line, kFunction, hr, message);
 }
 
-HRESULT CStepPictures::SaveStepSnapshot(IDictionary* description, const WCHAR* resultsFolder,
+HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const WCHAR* resultsFolder,
                                         const WCHAR* stepFolder, EventNode* node, VARIANT* viewType)
 {
-    m_descriptionFailure = S_OK;
     if (!node)
         return S_OK;
 
-    LONG doSave = 0;
-    bool found = false;
-    HRESULT hr = ReadInteger(description, W("DoSaveSnapShot"), VT_I2, 0, doSave, found);
-    if (FAILED(hr))
-        return m_descriptionFailure = hr;
-    if (doSave == 0)
+    // A 16-bit integer used as a flag.
+    CValue zero;
+    V_VT(zero.Get()) = VT_I2;
+    V_I2(zero.Get()) = 0;
+    CValue doSave;
+    description.ReadValue(W("DoSaveSnapShot"), VT_I2, zero.Get(), doSave.Get());
+    if (V_VT(doSave.Get()) != VT_I2 || V_I2(doSave.Get()) == 0)
         return S_OK;
 
+    if (!description.Has(W("ReporterDispatch")))
+        return S_OK;
     CValue reporterValue;
-    hr = ReadStoredValue(description, W("ReporterDispatch"), reporterValue.Get(), found);
-    if (FAILED(hr))
-        return m_descriptionFailure = hr;
-    IUnknown* reporter = found ? ObjectOf(reporterValue.Get()) : nullptr;
+    description.ReadRaw(W("ReporterDispatch"), reporterValue.Get());
+    IUnknown* reporter = ObjectOfValue(reporterValue.Get());
     if (!reporter)
         return S_OK;
     CHostRef<IKovSnapshotReporter> snapshots;
@@ -227,7 +171,7 @@ HRESULT CStepPictures::SaveStepSnapshot(IDictionary* description, const WCHAR* r
     CBstrString folder = JoinResultsPath(resultsFolder, stepFolder);
     CBstrString fileName, viewerType;
     CValue highlight;
-    hr = TakeSnapshot(reporter, snapshots.Get(), folder.Get(), fileName.Out(), highlight.Get(), viewerType.Out());
+    HRESULT hr = TakeSnapshot(reporter, snapshots.Get(), folder.Get(), fileName.Out(), highlight.Get(), viewerType.Out());
     if (FAILED(hr))
         return hr;
 
@@ -305,26 +249,21 @@ HRESULT CStepPictures::TakeSnapshot(IUnknown* reporter, IKovSnapshotReporter* sn
     return hr;
 }
 
-HRESULT CStepPictures::SaveUsersPicture(IDictionary* description, const WCHAR* resultsFolder,
+HRESULT CStepPictures::SaveUsersPicture(CDescription& description, const WCHAR* resultsFolder,
                                         const WCHAR* stepFolder, EventNode* node)
 {
-    m_descriptionFailure = S_OK;
     if (m_level != ProductLevel::Current)
         return S_FALSE;
-    if (!description || !node)
+    if (!description.IsPresent() || !node)
         return E_INVALIDARG;
 
     LONG bitmap = 0;
-    bool found = false;
-    HRESULT hr = ReadInteger(description, W("UsersPictureHbitmap"), VT_I4, 0, bitmap, found);
-    if (FAILED(hr))
-        return m_descriptionFailure = hr;
-    if (!found || bitmap == 0)
+    if (!description.ReadInt(W("UsersPictureHbitmap"), bitmap, 0) || bitmap == 0)
         return S_FALSE;
     if (bitmap == -1)
         return E_FAIL;
 
-    hr = CreateScreenShotUtility();
+    HRESULT     hr = CreateScreenShotUtility();
     if (FAILED(hr) || !m_spSSUtil) {
         WriteDiagnostic(__LINE__, hr, kNoScreenShotUtility);
         return FAILED(hr) ? hr : E_FAIL;

@@ -14,6 +14,7 @@
 
 #include <functional>
 
+#include "core/Description.h"
 #include "core/HostPictureInterfaces.h"
 #include "pal/pal.h"
 #include "report/EventNode.h"
@@ -25,7 +26,7 @@ public:
     // line, the function name, the HRESULT and the message.
     typedef std::function<void(int line, const char* function, HRESULT hr, const char* message)> DiagnosticWriter;
 
-    explicit CStepPictures(ProductLevel level = ProductLevel::Current) noexcept;
+    explicit CStepPictures(ProductLevel level = ProductLevel::Current, DiagnosticWriter writer = nullptr);
     ~CStepPictures();
     CStepPictures(const CStepPictures&) = delete;
     CStepPictures& operator=(const CStepPictures&) = delete;
@@ -36,18 +37,15 @@ public:
     // The snapshot of a step. resultsFolder is absolute, stepFolder relative to
     // it; viewType is the step's kept "ViewType" value, replaced by the
     // snapshot's viewer type. S_OK when no snapshot is asked for or possible;
-    // a failure leaves the node without a snapshot.
-    HRESULT SaveStepSnapshot(IDictionary* description, const WCHAR* resultsFolder, const WCHAR* stepFolder,
+    // a failure leaves the node without a snapshot. A failing description
+    // raises CDescriptionFailure before any host object is called.
+    HRESULT SaveStepSnapshot(CDescription& description, const WCHAR* resultsFolder, const WCHAR* stepFolder,
                              EventNode* node, VARIANT* viewType);
 
     // The user's picture of a step: S_OK recorded, S_FALSE none asked for (and
     // always at the earlier product level), a failure code otherwise.
-    HRESULT SaveUsersPicture(IDictionary* description, const WCHAR* resultsFolder, const WCHAR* stepFolder,
+    HRESULT SaveUsersPicture(CDescription& description, const WCHAR* resultsFolder, const WCHAR* stepFolder,
                              EventNode* node);
-
-    // The failure of the description's own Exists or Item call that ended the
-    // last operation; S_OK when the description answered every call.
-    HRESULT DescriptionFailure() const noexcept { return m_descriptionFailure; }
 
     bool HasFileSystemObject() const noexcept { return m_spVFS != nullptr; }
     bool HasScreenShotUtility() const noexcept { return m_spSSUtil != nullptr; }
@@ -66,5 +64,4 @@ private:
     IKovFileSystemObjMng* m_spVFS = nullptr;   // one reference, released with this object
     IKovScreenShotUtil* m_spSSUtil = nullptr; // the same
     DiagnosticWriter m_writeDiagnostic;
-    HRESULT m_descriptionFailure = S_OK;
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Description.h"
 #include "core/StepPictures.h"
 #include "pal/pal.h"
 #include "support/ClassRegistration.h"
@@ -93,6 +94,20 @@ private:
     IDictionary* m_dictionary = nullptr;
 };
 
+// The operations on a description given as a dictionary (null: none).
+HRESULT SnapshotWith(CStepPictures& pictures, IDictionary* dictionary, const WCHAR* results, const WCHAR* folder,
+                     EventNode* node, VARIANT* viewType)
+{
+    CDescription description(dictionary);
+    return pictures.SaveStepSnapshot(description, results, folder, node, viewType);
+}
+HRESULT UsersPictureWith(CStepPictures& pictures, IDictionary* dictionary, const WCHAR* results,
+                         const WCHAR* folder, EventNode* node)
+{
+    CDescription description(dictionary);
+    return pictures.SaveUsersPicture(description, results, folder, node);
+}
+
 struct DiagnosticLine {
     int line;
     std::string function;
@@ -120,11 +135,11 @@ protected:
     HRESULT Snapshot(const Description& description) { return Snapshot(description, node); }
     HRESULT Snapshot(const Description& description, EventNode& target)
     {
-        return pictures.SaveStepSnapshot(description.Get(), kResults, kStepFolder, &target, &viewType);
+        return SnapshotWith(pictures, description.Get(), kResults, kStepFolder, &target, &viewType);
     }
     HRESULT UsersPicture(const Description& description)
     {
-        return pictures.SaveUsersPicture(description.Get(), kResults, kStepFolder, &node);
+        return UsersPictureWith(pictures, description.Get(), kResults, kStepFolder, &node);
     }
     // A description that asks for a snapshot from a new reporter.
     void AskForSnapshot(Description& description, bool withServices = true)
@@ -199,7 +214,7 @@ TEST_F(StepPictures, StepsThatAskForNoSnapshotOrCannotHaveOneAreLeftAlone)
     EXPECT_EQ(Calls(), "");
     EXPECT_EQ(ViewTypeText(), "Kept");
     EXPECT_EQ(host.State().fileSystemObjects, 0);
-    EXPECT_EQ(pictures.SaveStepSnapshot(nullptr, kResults, kStepFolder, &node, &viewType), S_OK);
+    EXPECT_EQ(SnapshotWith(pictures, nullptr, kResults, kStepFolder, &node, &viewType), S_OK);
 }
 
 TEST_F(StepPictures, SnapshotFlagIsReadAsANumberAndThroughAReference)
@@ -367,8 +382,8 @@ TEST_F(StepPictures, UsersPictureFolderIsJoinedToTheResultsFolder)
 {
     Description description;
     description.Int("UsersPictureHbitmap", 5);
-    EXPECT_EQ(pictures.SaveUsersPicture(description.Get(), kResults, W(""), &node), S_OK);
-    EXPECT_EQ(pictures.SaveUsersPicture(description.Get(), kResults, W("\\Act1"), &node), S_OK);
+    EXPECT_EQ(UsersPictureWith(pictures, description.Get(), kResults, W(""), &node), S_OK);
+    EXPECT_EQ(UsersPictureWith(pictures, description.Get(), kResults, W("\\Act1"), &node), S_OK);
     EXPECT_EQ(Calls(), "SaveBitmap(C:\\Results,UsersPicture,5,2)\nEndSave(0)\nGetReportFilePath(,UsersPicture5.png)\n"
                        "SaveBitmap(C:\\Results\\Act1,UsersPicture,5,2)\nEndSave(0)\n"
                        "GetReportFilePath(\\Act1,UsersPicture5.png)\n");
@@ -384,8 +399,8 @@ TEST_F(StepPictures, UsersPictureThatIsNotAskedForOrInvalid)
     EXPECT_EQ(UsersPicture(zero), S_FALSE);
     EXPECT_EQ(UsersPicture(text), S_FALSE);
     EXPECT_EQ(UsersPicture(invalid), E_FAIL);
-    EXPECT_EQ(pictures.SaveUsersPicture(nullptr, kResults, kStepFolder, &node), E_INVALIDARG);
-    EXPECT_EQ(pictures.SaveUsersPicture(invalid.Get(), kResults, kStepFolder, nullptr), E_INVALIDARG);
+    EXPECT_EQ(UsersPictureWith(pictures, nullptr, kResults, kStepFolder, &node), E_INVALIDARG);
+    EXPECT_EQ(UsersPictureWith(pictures, invalid.Get(), kResults, kStepFolder, nullptr), E_INVALIDARG);
     EXPECT_EQ(Calls(), "");
     EXPECT_EQ(host.State().screenShotUtilities, 0);
     EXPECT_TRUE(node.bottomFilePath.IsEmpty());
@@ -464,12 +479,12 @@ TEST(StepPicturesWithoutHost, UnregisteredObjectsGiveTheProgIdFailure)
     Description description;
     description.Int("UsersPictureHbitmap", 9);
     EventNode node;
-    EXPECT_EQ(pictures.SaveUsersPicture(description.Get(), kResults, kStepFolder, &node), CO_E_CLASSSTRING);
+    EXPECT_EQ(UsersPictureWith(pictures, description.Get(), kResults, kStepFolder, &node), CO_E_CLASSSTRING);
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0], CO_E_CLASSSTRING);
     // Without a writer nothing is logged, and nothing else happens.
     pictures.SetDiagnosticWriter(nullptr);
-    EXPECT_EQ(pictures.SaveUsersPicture(description.Get(), kResults, kStepFolder, &node), CO_E_CLASSSTRING);
+    EXPECT_EQ(UsersPictureWith(pictures, description.Get(), kResults, kStepFolder, &node), CO_E_CLASSSTRING);
 }
 
 TEST_F(StepPictures, SnapshotAndUsersPictureOfOneStep)
@@ -494,7 +509,7 @@ TEST_F(StepPictures, HostObjectsAreCreatedOnceForAllSteps)
         AskForSnapshot(description, false);
         description.Int("UsersPictureHbitmap", 100 + step);
         EXPECT_EQ(Snapshot(description, target), S_OK);
-        EXPECT_EQ(pictures.SaveUsersPicture(description.Get(), kResults, kStepFolder, &target), S_OK);
+        EXPECT_EQ(UsersPictureWith(pictures, description.Get(), kResults, kStepFolder, &target), S_OK);
     }
     EXPECT_EQ(host.State().fileSystemObjects, 1);
     EXPECT_EQ(host.State().screenShotUtilities, 1);
@@ -506,10 +521,10 @@ TEST_F(StepPictures, EarlierProductLevelHasNoUsersPicture)
     Description description;
     AskForSnapshot(description, false);
     description.Int("UsersPictureHbitmap", -1);
-    EXPECT_EQ(earlier.SaveUsersPicture(description.Get(), kResults, kStepFolder, &node), S_FALSE);
+    EXPECT_EQ(UsersPictureWith(earlier, description.Get(), kResults, kStepFolder, &node), S_FALSE);
     EXPECT_EQ(Calls(), "");
     // The snapshot is the same at both levels.
-    EXPECT_EQ(earlier.SaveStepSnapshot(description.Get(), kResults, kStepFolder, &node, &viewType), S_OK);
+    EXPECT_EQ(SnapshotWith(earlier, description.Get(), kResults, kStepFolder, &node, &viewType), S_OK);
     EXPECT_EQ(Text(node.bottomFilePath), "Act0\\Row0\\Snapshot3.png");
     EXPECT_EQ(host.State().screenShotUtilities, 0);
 }
