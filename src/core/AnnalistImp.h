@@ -17,6 +17,7 @@
 #include "core/FolderNaming.h"
 #include "core/IconNumbering.h"
 #include "core/LoggerInterfaces.h"
+#include "core/StepPictures.h"
 #include "core/VariantValue.h"
 #include "pal/pal.h"
 #include "report/EventNode.h"
@@ -179,6 +180,12 @@ private:
     CBstrString m_iterationFolderPrefix;
     CBstrString m_resultsFolder;
     LONG m_filter = rfEnableAll;
+
+    // The host's picture objects, kept from their first use until the logger
+    // goes (SaveStepSnapshot, SaveUsersPicture).
+    CStepPictures m_pictures{m_level, [this](int line, const char* function, HRESULT hr, const char* message) {
+                                 WriteDiagnosticLineHr(line, function, hr, message);
+                             }};
 
     // ---- Run state ----
     // What the record factory reads; declared before the factory, which

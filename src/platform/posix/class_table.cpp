@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "inproc_server.h"
 #include "pal/pal.h"
 
 namespace {
@@ -51,13 +52,11 @@ IUnknown* FindClassObject(REFCLSID rclsid, DWORD context)
 }
 
 // Activation of a class that is not in the table: the registry names its
-// server (HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32), which is loaded and
-// asked through its DllGetClassObject export. Until the registry is part of
-// the layer, such a class is not registered.
-HRESULT ActivateFromRegistry(REFCLSID, DWORD, REFIID, LPVOID* ppv)
+// in-process server, which is loaded and asked through its DllGetClassObject
+// export.
+HRESULT ActivateFromRegistry(REFCLSID rclsid, DWORD context, REFIID riid, LPVOID* ppv)
 {
-    *ppv = nullptr;
-    return REGDB_E_CLASSNOTREG;
+    return PalGetInprocClassObject(rclsid, context, riid, ppv);
 }
 
 } // namespace

@@ -51,11 +51,16 @@ HRESULT CoRevokeClassObject(DWORD dwRegister);
 
 // Without a registered class object the class is looked up in the registry:
 // HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32 names a shared object that is
-// loaded and asked through its DllGetClassObject export.
+// loaded and asked through its DllGetClassObject export. Only in-process
+// servers exist here: a context without CLSCTX_INPROC_SERVER finds none
+// (REGDB_E_CLASSNOTREG). A server that cannot be found gives CO_E_DLLNOTFOUND,
+// one that does not load or has no DllGetClassObject CO_E_ERRORINDLL. A bare
+// file name is looked for beside this library, then along the loader's path.
 HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv);
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
 
-// HKEY_CLASSES_ROOT\<ProgID>\CLSID.
+// The CLSID in HKEY_CLASSES_ROOT\<ProgID>\CLSID; CO_E_CLASSSTRING (and
+// CLSID_NULL) when the ProgID is not registered or its CLSID is not a GUID.
 HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid);
 HRESULT CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid);
 HRESULT IIDFromString(LPCOLESTR lpsz, LPIID lpiid);
