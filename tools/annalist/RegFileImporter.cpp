@@ -319,7 +319,8 @@ bool CRegFile::Parse(const std::string& bytes, std::string& error)
 LONG CRegFile::Apply(DWORD createOptions, std::string& error) const
 {
     for (const RegFileKey& key : m_keys) {
-        std::string where = "HKEY_LOCAL_MACHINE\\" + Utf8FromWide(key.path) + " (line " + std::to_string(key.line) + ")";
+        std::string where =
+            "HKEY_LOCAL_MACHINE\\" + Utf8FromWide(key.path) + " (line " + std::to_string(key.line) + ")";
         if (key.remove) {
             // The tree goes with the key (a key left empty is deleted after it).
             LONG status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.path.c_str());

@@ -72,7 +72,16 @@ std::string Shown(const WideString& path)
     return text;
 }
 
-std::filesystem::path PathOf(const WideString& path) { return std::filesystem::path(path); }
+// A path of the logger (Windows-style: the platform layer takes backslashes
+// everywhere) as the standard library takes it.
+std::filesystem::path PathOf(const WideString& path)
+{
+    WideString native = path;
+    for (WCHAR& c : native)
+        if (c == '\\' || c == '/')
+            c = static_cast<WCHAR>(std::filesystem::path::preferred_separator);
+    return std::filesystem::path(native);
+}
 
 WideString WideOf(const std::filesystem::path& path) { return path.string<WCHAR>(); }
 
@@ -103,9 +112,16 @@ bool CReplayDriver::PrepareResultsFolder()
         Fatal("cannot use the results folder \"" + shown + "\": it is a file, not a folder");
         return false;
     }
+    for (std::filesystem::path missing = folder; !missing.empty() && !std::filesystem::exists(missing, error);
+         missing = missing.parent_path()) {
+        m_createdFolders.insert(m_createdFolders.begin(), WideOf(missing));
+        if (missing == missing.parent_path())
+            break;
+    }
     std::filesystem::create_directories(folder, error);
     if (error) {
         Fatal("cannot create the results folder \"" + shown + "\": " + error.message());
+        RemoveCreatedFolders();
         return false;
     }
     // The logger writes there: try it.
@@ -114,11 +130,20 @@ bool CReplayDriver::PrepareResultsFolder()
     errno_t failure = _wfopen_s(&file, probe.c_str(), W("wb"));
     if (failure != 0 || !file) {
         Fatal("cannot write in the results folder \"" + shown + "\": " + std::strerror(failure ? failure : EACCES));
+        RemoveCreatedFolders();
         return false;
     }
     fclose(file);
     DeleteFileW(probe.c_str());
     return true;
+}
+
+void CReplayDriver::RemoveCreatedFolders()
+{
+    std::error_code error;
+    for (auto it = m_createdFolders.rbegin(); it != m_createdFolders.rend(); ++it)
+        std::filesystem::remove(PathOf(*it), error); // only when empty
+    m_createdFolders.clear();
 }
 
 bool CReplayDriver::PrepareSettings(CPrivateRegistry& registry)
@@ -175,7 +200,7 @@ bool CReplayDriver::StartLogger()
     }
     WideString directory;
     ReadDirectorySetting(m_root, directory);
-    m_resultsFolder = ResultsFolderFor(m_resultsPath, directory);
+    m_pathFolder = m_resultsFolder = ResultsFolderFor(m_resultsPath, directory);
     if (m_options.hasFilter) {
         SetErrorInfo(0, nullptr);
         hr = m_logger->put_Filter(static_cast<tagReportFilter>(m_options.filter));
@@ -204,6 +229,11 @@ void CReplayDriver::Skipped(long line, const std::string& reason)
 
 void CReplayDriver::NoteRunEvents(const std::string& type, long line)
 {
+    // Results are opened (in the folder of the last ReportPath) by these two.
+    if (type == "StartRepLog" || type == "EndBP") {
+        m_resultsFolder = m_pathFolder;
+        m_runStarted = true;
+    }
     if (type == "StartRepLog" && m_runStartLine == 0)
         m_runStartLine = line;
     else if (type == "EndRepLog" || type == "EndBP")
@@ -268,7 +298,7 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
             ReadDirectorySetting(m_root, directory);
             std::error_code error;
             std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
-            m_resultsFolder = ResultsFolderFor(error ? path : WideOf(absolute), directory);
+            m_pathFolder = ResultsFolderFor(error ? path : WideOf(absolute), directory);
         }
         break;
     }
@@ -317,8 +347,10 @@ void CReplayDriver::EndOpenRun()
         return;
     ++m_statistics.warnings;
     m_statistics.closedOpenRun = true;
-    m_console.Message("annalist: warning: the event log ends inside the run started on line " +
-                      std::to_string(m_runStartLine) + " (no \"EndRepLog\"); ending it as \"EndRepLog\" would");
+    m_console.Message(std::string("annalist: warning: ") +
+                      (m_statistics.interrupted ? "the replay stopped" : "the event log ends") +
+                      " inside the run started on line " + std::to_string(m_runStartLine) +
+                      " (no \"EndRepLog\"); ending it as \"EndRepLog\" would");
     CScopedBstr type(W("EndRepLog"));
     VARIANT time;
     VariantInit(&time);
@@ -339,6 +371,7 @@ void CReplayDriver::PrintSummary()
     input.eventsFile = m_options.eventsFile;
     input.resultsFolder = Shown(m_resultsFolder);
     input.statistics = m_statistics;
+    input.runStarted = m_runStarted;
     std::string error;
     WideString results = m_resultsFolder + W("\\Results.xml");
     input.reportRead = GetFileAttributesW(results.c_str()) != INVALID_FILE_ATTRIBUTES &&
@@ -364,10 +397,8 @@ int CReplayDriver::Run()
         return 2;
     }
     m_root = NormalizeRegistryRoot(WideFromUtf8Lenient(m_options.root));
-    if (!PrepareResultsFolder())
-        return 2;
     CPrivateRegistry registry;
-    if (!PrepareSettings(registry))
+    if (!PrepareSettings(registry) || !PrepareResultsFolder())
         return 2;
     bool readFailed = false;
     {
@@ -376,8 +407,11 @@ int CReplayDriver::Run()
             Fatal("cannot initialise COM: " + HresultText(apartment.Result()));
             return 2;
         }
-        if (!StartLogger())
+        if (!StartLogger()) {
+            m_logger.Release();
+            RemoveCreatedFolders();
             return 2;
+        }
         auto start = std::chrono::steady_clock::now();
         ReplayLines(reader);
         readFailed = reader.ReadFailed();

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "annalist/CommandLine.h"
 #include "annalist/Console.h"
@@ -47,14 +48,20 @@ private:
     void EndOpenRun();
     void PrintSummary();
     void Fatal(const std::string& message);
+    // Removes the folders PrepareResultsFolder created, when they are still
+    // empty (a replay that cannot start leaves nothing behind).
+    void RemoveCreatedFolders();
 
     const ReplayOptions& m_options;
     CConsole& m_console;
     WideString m_root;             // the current registry root
     WideString m_resultsPath;      // -o, absolute
-    WideString m_resultsFolder;    // where the logger writes (with "Directory")
+    std::vector<WideString> m_createdFolders; // by PrepareResultsFolder, outermost first
+    WideString m_pathFolder;       // the folder of the last ReportPath (with "Directory")
+    WideString m_resultsFolder;    // where the report of the last run opened is
     CInterfacePtr<ILogMedia3> m_logger;
     long m_runStartLine = 0;       // line of the "StartRepLog" of the open run
+    bool m_runStarted = false;     // some "StartRepLog" or "EndBP" was logged
     long m_lastLine = 0;
     ReplayStatistics m_statistics;
 };

@@ -65,11 +65,13 @@ std::string FormatReplaySummary(const ReplaySummaryInput& input)
     if (s.interrupted)
         text += "The replay was interrupted before the end of the event log.\n";
     if (s.closedOpenRun)
-        text += "The event log ended inside a run; the run was ended as \"EndRepLog\" would end it.\n";
+        text += std::string(s.interrupted ? "The replay stopped" : "The event log ended") +
+                " inside a run; the run was ended as \"EndRepLog\" would end it.\n";
 
     text += "\nResults folder: " + input.resultsFolder + "\n";
     if (!input.reportRead) {
-        text += "  No Results.xml was written (the event log starts no run with \"StartRepLog\").\n";
+        text += input.runStarted ? "  No Results.xml was written.\n"
+                                 : "  No Results.xml was written (the event log starts no run with \"StartRepLog\").\n";
     } else {
         const ReportContents& report = input.report;
         std::vector<std::string> labels;
@@ -81,17 +83,25 @@ std::string FormatReplaySummary(const ReplaySummaryInput& input)
             labels.push_back(label);
         }
         width = std::min<size_t>(width, 48);
+        size_t passedWidth = 1, failedWidth = 1;
+        for (const ReportEntry& entry : report.entries) {
+            passedWidth = std::max(passedWidth, std::to_string(entry.passed).size());
+            failedWidth = std::max(failedWidth, std::to_string(entry.failed).size());
+        }
         for (size_t i = 0; i < report.entries.size(); ++i) {
             const ReportEntry& entry = report.entries[i];
-            std::string status = entry.closed || !entry.status.empty() ? (entry.status.empty() ? "Done" : entry.status)
-                                                                        : "(not closed)";
+            // A business process's node arguments are written at its start,
+            // before any outcome: it has no status of its own to show.
+            std::string status;
+            if (!entry.closed && entry.status.empty())
+                status = "(not closed)";
+            else if (entry.kind != ReportEntry::BusinessProcess)
+                status = entry.status.empty() ? "Done" : entry.status;
             std::string line = "  " + Padded(labels[i], width) + "  " + Padded(status, 12);
-            if (entry.hasCounts) {
-                char counts[96];
-                std::snprintf(counts, sizeof(counts), "passed %-4ld failed %-4ld warnings %ld", entry.passed,
-                              entry.failed, entry.warnings);
-                line += counts;
-            }
+            if (entry.hasCounts)
+                line += "passed " + Padded(std::to_string(entry.passed), passedWidth) + "  failed " +
+                        Padded(std::to_string(entry.failed), failedWidth) + "  warnings " +
+                        std::to_string(entry.warnings);
             while (!line.empty() && line.back() == ' ')
                 line.pop_back();
             text += line + "\n";

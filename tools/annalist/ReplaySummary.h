@@ -23,6 +23,7 @@ struct ReplaySummaryInput {
     std::string eventsFile;     // as given
     std::string resultsFolder;  // for display
     ReplayStatistics statistics;
+    bool runStarted = false;    // the event log started a run
     bool reportRead = false;    // Results.xml was found and read
     ReportContents report;
     std::vector<std::string> files; // the results folder's entries (folders end with the separator)

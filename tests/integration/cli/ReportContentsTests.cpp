@@ -99,11 +99,10 @@ TEST(ReportContentsTest, AReportLeftOpenStillGivesWhatItHolds)
     std::string summary = FormatReplaySummary(input);
     EXPECT_NE(summary.find("Replayed 12 lines of run.jsonl"), std::string::npos) << summary;
     EXPECT_NE(summary.find("11 calls, 1 failed, 1 line skipped"), std::string::npos) << summary;
-    EXPECT_NE(summary.find("  Component \"Login ]]> caf\xC3\xA9\"  Done        passed 3    failed 2    "
-                           "warnings 1\n"),
+    EXPECT_NE(summary.find("  Component \"Login ]]> caf\xC3\xA9\"  Done        passed 3  failed 2  warnings 1\n"),
               std::string::npos)
         << summary;
-    EXPECT_NE(summary.find("    Action \"Act <1>\"          Failed      passed 0    failed 2"),
+    EXPECT_NE(summary.find("    Action \"Act <1>\"          Failed      passed 0  failed 2  warnings 0\n"),
               std::string::npos)
         << summary;
     EXPECT_NE(summary.find("  Test \"Second\"               (not closed)\n"), std::string::npos) << summary;

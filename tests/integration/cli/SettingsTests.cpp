@@ -209,7 +209,8 @@ TEST(ToolPlatformTest, RunsAProgramAndGivesItsExitStatus)
     ASSERT_TRUE(PAL_RunProgram({ANNALIST_TOOL_PATH, "--version"}, out, err, status));
     EXPECT_EQ(status, 0);
     EXPECT_EQ(test::ReadFileBytes(out).substr(0, 9), "annalist ");
-    ASSERT_TRUE(PAL_RunProgram({ANNALIST_TOOL_PATH, "replay", "a \"quoted\\\" arg", "-o", "r", "--bogus"}, out, err, status));
+    ASSERT_TRUE(
+        PAL_RunProgram({ANNALIST_TOOL_PATH, "replay", "a \"quoted\\\" arg", "-o", "r", "--bogus"}, out, err, status));
     EXPECT_EQ(status, 2);
     EXPECT_NE(test::ReadFileBytes(err).find("annalist: The following argument was not expected: --bogus"),
               std::string::npos)
