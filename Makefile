@@ -1,5 +1,5 @@
 # The front door. `make test` installs what is missing, then builds and tests
-# every target: Linux, Linux with sanitizers, and Windows (32-bit, run under
+# every target: Linux, Linux with sanitizers (ASan+UBSan, TSan), and Windows (32-bit, run under
 # Wine; 64-bit, built). `make demo` replays the bundled example run.
 
 .PHONY: all test demo deps check-sources linux linux-asan linux-tsan windows-x86 windows-x64 clean
@@ -30,6 +30,7 @@ windows-x64: deps
 test: deps check-sources
 	@scripts/build-and-test.sh linux
 	@scripts/build-and-test.sh linux-asan
+	@scripts/build-and-test.sh linux-tsan
 	@scripts/build-and-test.sh windows-x86
 	@scripts/build-and-test.sh windows-x64 build-only
 	@echo "make test: all builds and tests passed."

@@ -1,11 +1,12 @@
 #!/bin/sh
 # Installs the Debian packages that the builds and tests need, when missing:
-# the native toolchain, GoogleTest, libxml2's xmllint, mingw-w64 for both
-# Windows targets, Wine (32-bit prefixes need wine32 from the i386 architecture),
+# the native toolchain, GoogleTest, libxml2 (xmllint, and the library the
+# native tests check Results.xml with), mingw-w64 for both Windows targets,
+# Wine (32-bit prefixes need wine32 from the i386 architecture),
 # Wine's IDL files for widl, and the header-only CLI11 and nlohmann/json.
 set -eu
 
-packages="cmake ninja-build g++ gcc make libgtest-dev googletest libxml2-utils \
+packages="cmake ninja-build g++ gcc make libgtest-dev googletest libxml2-utils libxml2-dev \
 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine32:i386 wine64 libwine-dev libcli11-dev nlohmann-json3-dev"
 

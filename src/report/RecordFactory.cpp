@@ -1,0 +1,407 @@
+#include "report/RecordFactory.h"
+
+#include <new>
+
+#include "fs/ResultsPath.h"
+#include "report/EventTime.h"
+#include "report/ResultsPrologue.h"
+#include "report/StatusNames.h"
+#include "report/XMLActionRecords.h"
+#include "report/XMLBusinessProcessRecords.h"
+#include "report/XMLRootRecords.h"
+#include "report/XMLRunInfoRecords.h"
+#include "report/XMLStepRecords.h"
+#include "report/XMLTestRecords.h"
+#include "text/ResourceStrings.h"
+
+namespace {
+
+const WCHAR kResultsFileName[] = W("Results.xml");
+
+CBstrString Decimal(LONG value)
+{
+    CBstrString text;
+    text.Format(W("%d"), static_cast<int>(value));
+    return text;
+}
+
+bool IsEndKind(ReportRecordKind kind)
+{
+    switch (kind) {
+    case xrkEndTest:
+    case xrkEndTestIter:
+    case xrkEndAction:
+    case xrkEndActionIter:
+    case xrkEndStep:
+    case xrkEndHtmlStep:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CRecordFactory::CRecordFactory(RunState& state, ProductLevel level) noexcept : m_state(state), m_level(level) {}
+
+CRecordFactory::~CRecordFactory()
+{
+    if (m_writer.IsStarted())
+        StopWriter(m_state.appendMode ? xrkCloseAndExit : xrkEndRoot);
+}
+
+bool CRecordFactory::StartWriter(const WCHAR* resultsFolder) noexcept
+{
+    if (m_writer.IsStarted())
+        StopWriter(xrkExit);
+    CBstrString path = JoinResultsPath(resultsFolder, kResultsFileName);
+    if (!m_writer.Start(path.c_str(), m_state.appendMode))
+        return false;
+    // An appended file may hold the start of a business process from an
+    // earlier run; a new file holds one only once it is queued here.
+    m_processMayBeOpen = m_state.appendMode;
+    QueueReportRecord(xrkStartRoot, nullptr);
+    return true;
+}
+
+void CRecordFactory::StopWriter(ReportRecordKind kind) noexcept
+{
+    if (kind != xrkEndRoot && kind != xrkCloseAndExit && kind != xrkExit)
+        kind = xrkExit;
+    QueueReportRecord(kind, nullptr);
+    m_writer.WaitUntilFinished();
+}
+
+bool CRecordFactory::EnqueueRecord(CXMLNodeDataBase* record) noexcept { return m_writer.EnqueueRecord(record); }
+
+EventNode* CRecordFactory::RegisterNode(std::unique_ptr<EventNode> node) noexcept
+{
+    if (!node)
+        return nullptr;
+    EventNode* raw = node.get();
+    try {
+        auto entry = m_state.nodesById.emplace(node->eventId, nullptr).first;
+        if (entry->second) {
+            // The earlier node stays with the element it opened, if any.
+            std::unique_ptr<EventNode> earlier = std::move(entry->second);
+            for (OpenElement& element : m_openElements) {
+                if (!element.replaced && element.node == earlier.get()) {
+                    element.replaced = std::move(earlier);
+                    break;
+                }
+            }
+        }
+        entry->second = std::move(node);
+    } catch (...) {
+        return nullptr;
+    }
+    return raw;
+}
+
+bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) noexcept
+{
+    try {
+        CXMLNodeDataBase* record = nullptr;
+        switch (kind) {
+        case xrkStartRoot: {
+            // The zone is read here, on the logging thread, which alone uses
+            // the time functions while the writer runs.
+            CBstrString zone;
+            if (!m_state.appendMode)
+                GetTimeZoneName(zone);
+            record = new (std::nothrow) CXMLStartRootNodeData(m_state.appendMode, m_level, std::move(zone));
+            break;
+        }
+        case xrkEndRoot:
+            CloseOpenElementsTo(-1);
+            record = new (std::nothrow) CXMLEndRootNodeData();
+            break;
+        case xrkCloseAndExit:
+            CloseOpenElementsTo(-1);
+            record = new (std::nothrow) CXMLExitReport();
+            break;
+        case xrkExit:
+            record = new (std::nothrow) CXMLExitReport();
+            break;
+        case xrkEndBPT:
+            // No "</BPT>" without its start: the file would not be well-formed.
+            if (!m_processMayBeOpen)
+                return false;
+            record = new (std::nothrow) CXMLEndBPTNodeData();
+            break;
+        case xrkGeneral: {
+            const GeneralInfo* info = m_state.generalInfo.get();
+            if (!info)
+                return false;
+            record = new (std::nothrow)
+                CXMLGeneralNodeData(info->product, info->version, OperatingSystemName(info->osVersion),
+                                    info->testLocation, info->testOnHost, info->vaultServer, info->vaultProject,
+                                    m_level);
+            break;
+        }
+        case xrkAdditionalInfo:
+            if (!node)
+                return false;
+            record = new (std::nothrow) CXMLAdditionalNodeData(node->nodeType, node->displayName);
+            break;
+        case xrkStartTest:
+        case xrkStartTestIter:
+        case xrkStartAction:
+        case xrkStartActionIter:
+        case xrkStartStep:
+        case xrkStartBPT:
+            return QueueStartRecord(kind, node);
+        case xrkEndTest:
+        case xrkEndTestIter:
+        case xrkEndAction:
+        case xrkEndActionIter:
+        case xrkEndStep:
+        case xrkEndHtmlStep:
+        case xrkDataTable:
+            if (IsEndKind(kind) && IsOpen(node))
+                return false;
+            return QueueEndRecord(kind, node);
+        default:
+            return false;
+        }
+        if (!record)
+            return false;
+        EnqueueRecord(record);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+const RunScope* CRecordFactory::ScopeAt(bool outermost) const
+{
+    if (m_state.scopeStack.empty())
+        return nullptr;
+    LONG index = outermost ? m_state.scopeStack.front() : m_state.scopeStack.back();
+    if (index < 0 || static_cast<size_t>(index) >= m_state.scopes.size())
+        return nullptr;
+    return &m_state.scopes[static_cast<size_t>(index)];
+}
+
+bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
+{
+    if (!node)
+        return false;
+    CXMLNodeDataBase* record = nullptr;
+    ReportRecordKind endKind = xrkEndStep;
+    LONG id = node->recordNumber;
+    switch (kind) {
+    case xrkStartTest: {
+        const RunScope* test = ScopeAt(true);
+        if (!test)
+            return false;
+        auto* start = new (std::nothrow)
+            CXMLStartTestNodeData(id, test->name, test->resultsName, test->productName, test->documentType,
+                                  m_state.testSet, m_state.testInstance, m_state.testVersion, test->componentIteration);
+        if (start)
+            start->SetRunType(test->fromStep != 0, false, m_state.updateDescriptions, m_state.updateObjects,
+                              m_state.updateSnapshots);
+        record = start;
+        endKind = xrkEndTest;
+        break;
+    }
+    case xrkStartTestIter:
+        record = new (std::nothrow) CXMLStartTestIterNodeData(id, node->testIteration);
+        endKind = xrkEndTestIter;
+        break;
+    case xrkStartAction: {
+        const RunScope* action = ScopeAt(false);
+        if (!action)
+            return false;
+        record = new (std::nothrow) CXMLStartActionNodeData(id, action->name);
+        endKind = xrkEndAction;
+        break;
+    }
+    case xrkStartActionIter:
+        record = new (std::nothrow) CXMLStartActionIterNodeData(id, node->actionIteration);
+        endKind = xrkEndActionIter;
+        break;
+    case xrkStartStep: {
+        CBstrString timeText;
+        FormatEventDateTime(node->eventTime, timeText);
+        // A time the runtime cannot convert gives the tick of an unknown time
+        // (0) rather than losing the step.
+        LONGLONG tick = 0;
+        if (m_level == ProductLevel::Current && FAILED(ComputeTimeTick(node->eventTime, &tick)))
+            tick = 0;
+        // The large texts move into the record.
+        if (node->htmlText.IsEmpty()) {
+            record = new (std::nothrow) CXMLStartRegularPlainNodeData(
+                id, std::move(node->details), std::move(timeText), std::move(node->returnValue), node->displayName,
+                node->nameIsPlain != 0, node->detailsArePlain != 0, tick, m_level);
+            endKind = xrkEndStep;
+        } else {
+            record = new (std::nothrow) CXMLStartHtmlNodeData(id, std::move(node->htmlText), tick, m_level);
+            endKind = xrkEndHtmlStep;
+        }
+        break;
+    }
+    case xrkStartBPT: {
+        auto* start = new (std::nothrow)
+            CXMLStartBPTNodeData(id, m_state.businessProcessName, m_state.businessProcessResultsName, m_state.testSet,
+                                 m_state.testInstance, m_state.testVersion, m_level);
+        if (!start)
+            return false;
+        CompleteNodeArgs(*start, *node);
+        EnqueueRecord(start);
+        m_processMayBeOpen = true;
+        return true;
+    }
+    default:
+        return false;
+    }
+    if (!record)
+        return false;
+
+    node->htmlText.Empty();
+    node->details.Empty();
+    node->returnValue.Empty();
+    CloseOpenElementsTo(node->parentId);
+    try {
+        m_openElements.push_back(OpenElement{node->eventId, endKind, node, nullptr});
+    } catch (...) {
+        delete record;
+        return false;
+    }
+    EnqueueRecord(record);
+    return true;
+}
+
+bool CRecordFactory::QueueEndRecord(ReportRecordKind kind, EventNode* node)
+{
+    if (!node)
+        return false;
+    CXMLNodeDataBase* record = nullptr;
+    switch (kind) {
+    case xrkEndTest:
+        record = new (std::nothrow) CXMLEndTestNodeData(m_level);
+        break;
+    case xrkEndTestIter:
+        record = new (std::nothrow) CXMLEndTestIterNodeData(m_level);
+        break;
+    case xrkEndAction:
+        record = new (std::nothrow) CXMLEndActionNodeData(m_level);
+        break;
+    case xrkEndActionIter:
+        record = new (std::nothrow) CXMLEndActionIterNodeData(m_level);
+        break;
+    case xrkEndStep:
+        record = new (std::nothrow) CXMLEndRegularPlainNodeData(m_level);
+        break;
+    case xrkEndHtmlStep:
+        record = new (std::nothrow) CXMLEndHtmlNodeData(m_level);
+        break;
+    case xrkDataTable:
+        record = new (std::nothrow) CXMLDataTableNodeData(node->recordNumber, m_level);
+        break;
+    default:
+        return false;
+    }
+    if (!record)
+        return false;
+
+    if (kind == xrkEndTest || kind == xrkEndTestIter || kind == xrkEndAction || kind == xrkEndActionIter) {
+        if (!FillSummary(kind, *record)) {
+            EnqueueRecord(record); // without node arguments; the node stays
+            return true;
+        }
+        if (kind == xrkEndTest)
+            m_state.logStatus = MergeStatus(m_state.logStatus, node->status);
+    }
+    CompleteNodeArgs(*record, *node);
+    ReleaseNode(node);
+    EnqueueRecord(record);
+    return true;
+}
+
+bool CRecordFactory::CompleteNodeArgs(CXMLNodeDataBase& record, const EventNode& node)
+{
+    NodeArgsData* args = record.GetNodeArgs();
+    if (!args)
+        return false;
+    args->SetNodeArgs(node.eventType.c_str(), node.displayName.c_str(), Decimal(node.iconIndex).c_str(),
+                      Decimal(node.eventId).c_str(), ReportStatusName(node.status), node.nodeType.c_str(),
+                      Decimal(node.selectedIconIndex).c_str(), node.enableFilter ? W("") : W("0"),
+                      node.movieMarker.c_str(), node.sourceText.c_str(), Decimal(node.sourceLine).c_str());
+    if (!node.viewTypeText.IsEmpty())
+        args->SetBottomPane(node.viewTypeText.c_str(), node.bottomFilePath.c_str(), W(""),
+                            node.highlightText.c_str());
+    if (m_openElements.empty())
+        return true;
+    EventNode* parent = LiveNode(m_openElements.back());
+    if (!parent)
+        return false;
+    parent->status = MergeStatus(parent->status, node.status);
+    return true;
+}
+
+bool CRecordFactory::FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record)
+{
+    SummaryData* summary = record.GetSummary();
+    const RunScope* scope = ScopeAt(false);
+    if (!summary || !scope)
+        return false;
+    if (kind == xrkEndTest || kind == xrkEndAction) {
+        CBstrString startTime, endTime;
+        FormatEventDateTime(scope->startTime, startTime);
+        FormatEventDateTime(scope->endTime, endTime);
+        summary->SetSummary(scope->returnValue.c_str(), scope->parameters, startTime.c_str(), endTime.c_str(),
+                            scope->passedCount, scope->failedCount, scope->warningCount, m_state.runNotCompleted,
+                            scope->maintenanceSummary.c_str());
+    } else {
+        summary->SetSummary(scope->returnValue.c_str(), scope->parameters, W(""), W(""), -1, -1, -1, false, W(""));
+    }
+    return true;
+}
+
+EventNode* CRecordFactory::LiveNode(const OpenElement& element) const
+{
+    if (element.replaced)
+        return element.node;
+    auto entry = m_state.nodesById.find(element.eventId);
+    if (entry == m_state.nodesById.end() || entry->second.get() != element.node)
+        return nullptr;
+    return element.node;
+}
+
+void CRecordFactory::ReleaseNode(EventNode* node)
+{
+    auto entry = m_state.nodesById.find(node->eventId);
+    if (entry != m_state.nodesById.end() && entry->second.get() == node)
+        m_state.nodesById.erase(entry);
+}
+
+bool CRecordFactory::IsOpen(const EventNode* node) const
+{
+    for (const OpenElement& element : m_openElements)
+        if (element.node == node)
+            return true;
+    return false;
+}
+
+bool CRecordFactory::CloseOpenElementsTo(LONG parentId) noexcept
+{
+    while (!m_openElements.empty()) {
+        if (m_openElements.back().eventId == parentId)
+            return true;
+        OpenElement element = std::move(m_openElements.back());
+        m_openElements.pop_back();
+        EventNode* node = LiveNode(element);
+        if (!node)
+            return false;
+        QueueEndRecord(element.endKind, node);
+        // A node that had been replaced in nodesById is freed with the element.
+    }
+    return true;
+}
+
+void CRecordFactory::ResetRun() noexcept
+{
+    m_openElements.clear();
+    m_state.nodesById.clear();
+}

@@ -1,0 +1,102 @@
+// The record factory: turns the core's record kinds into node records, keeps
+// the stack of open elements, closes elements when a later event shows that
+// they have ended, completes end records (node arguments, summary, status
+// propagation to the parent) and queues everything for the writer thread.
+//
+// Everything here runs on the logging thread; the writer thread sees only the
+// records it is handed through the queue.
+//
+// Ownership: the nodes of state.nodesById belong to the state; the factory
+// removes and frees a node once its end record is built. A node that a second
+// node with the same EventId replaces in the map stays with the open element
+// it started (the stack then owns it) until that element is closed. The state
+// must outlive the factory.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "report/ProductLevel.h"
+#include "report/ReportRecordKind.h"
+#include "report/ReportWriter.h"
+#include "report/RunState.h"
+
+class CRecordFactory {
+public:
+    CRecordFactory(RunState& state, ProductLevel level) noexcept;
+    // A writer still running is stopped cleanly: its open elements are closed
+    // and the file is flushed and closed (ended with "</Report>", or left open
+    // for appending when the run continues an earlier report).
+    ~CRecordFactory();
+    CRecordFactory(const CRecordFactory&) = delete;
+    CRecordFactory& operator=(const CRecordFactory&) = delete;
+
+    // Starts the writer thread for "Results.xml" in the folder (appending when
+    // state.appendMode is set) and queues the root start record. False when
+    // the thread or its events cannot be created. A writer that is still
+    // running is first stopped with xrkExit.
+    bool StartWriter(const WCHAR* resultsFolder) noexcept;
+    // Queues the final record (xrkEndRoot, xrkCloseAndExit or xrkExit; any
+    // other kind counts as xrkExit) and waits for the writer to finish. The
+    // file is closed when this returns.
+    void StopWriter(ReportRecordKind kind) noexcept;
+
+    // Enters the node in state.nodesById, replacing an entry with the same id
+    // without leaking it or leaving its element unclosed; returns the node
+    // (still owned by the state), or null for a null node or when memory runs
+    // out (the node is then freed).
+    EventNode* RegisterNode(std::unique_ptr<EventNode> node) noexcept;
+
+    // Builds and queues the record of the kind; true when a record was built
+    // (with no writer running it is freed at once, never written).
+    // Kinds 16 (business process) and 19 (additional information) take a node
+    // the caller keeps; kinds 4, 6, 8, 10, 12 and 15 take a node returned by
+    // RegisterNode. The end kinds 5, 7, 9, 11, 13 and 14 are refused for a node
+    // whose element is open (CloseOpenElementsTo ends those), and kind 17 is
+    // refused in a new file that holds no business-process start.
+    bool QueueReportRecord(ReportRecordKind kind, EventNode* node) noexcept;
+
+    // Closes open elements, innermost first, until the element of parentId
+    // is the innermost (-1: all of them). False when a node of the stack is no
+    // longer known.
+    bool CloseOpenElementsTo(LONG parentId) noexcept;
+
+    // Frees every node of state.nodesById and empties the open-element stack.
+    void ResetRun() noexcept;
+
+    bool IsWriterRunning() const noexcept { return m_writer.IsStarted(); }
+    size_t OpenElementCount() const noexcept { return m_openElements.size(); }
+    ProductLevel Level() const noexcept { return m_level; }
+
+    // Appends the record to the writer's queue (which owns it from then on);
+    // false when no writer takes it (the record is then freed).
+    bool EnqueueRecord(CXMLNodeDataBase* record) noexcept;
+
+private:
+    struct OpenElement {
+        LONG eventId;
+        ReportRecordKind endKind;
+        EventNode* node;
+        // The node, when a later node with the same EventId took its place in
+        // nodesById.
+        std::unique_ptr<EventNode> replaced;
+    };
+
+    bool QueueStartRecord(ReportRecordKind kind, EventNode* node);
+    bool QueueEndRecord(ReportRecordKind kind, EventNode* node);
+    bool CompleteNodeArgs(CXMLNodeDataBase& record, const EventNode& node);
+    bool FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record);
+    // The node of an open element, or null when the state no longer holds it.
+    EventNode* LiveNode(const OpenElement& element) const;
+    // Removes the node from nodesById (freeing it) when it is the node held there.
+    void ReleaseNode(EventNode* node);
+    bool IsOpen(const EventNode* node) const;
+    const RunScope* ScopeAt(bool outermost) const;
+
+    RunState& m_state;
+    ProductLevel m_level;
+    std::vector<OpenElement> m_openElements; // innermost last
+    // False while the results file being written cannot hold an open BPT.
+    bool m_processMayBeOpen = false;
+    CReportWriter m_writer;
+};

@@ -1,0 +1,73 @@
+// The records of a test or business component (the Doc element) and of its
+// iterations (DIter).
+#pragma once
+
+#include "report/ProductLevel.h"
+#include "report/XMLNodeDataBase.h"
+
+// Doc start: identifier, type, product name and component iteration, the
+// name and result name, the test-management texts (for a "Test" only) and
+// the run-type flags.
+class CXMLStartTestNodeData : public CXMLNodeDataBase {
+public:
+    CXMLStartTestNodeData(LONG recordId, CBstrString name, CBstrString resultName, CBstrString productName,
+                          CBstrString type, CBstrString testSet, CBstrString testInstance, CBstrString version,
+                          LONG componentIteration) noexcept;
+    void SetRunType(bool fromStep, bool batch, bool updateDescriptions, bool updateCheckpoints,
+                    bool updateActiveScreen) noexcept;
+    void GetXMLText(CBstrString& text) override;
+
+private:
+    CBstrString m_name;
+    CBstrString m_resultName;
+    CBstrString m_type;
+    CBstrString m_testSet;
+    CBstrString m_testInstance;
+    CBstrString m_version;
+    CBstrString m_productName;
+    LONG m_componentIteration;
+    bool m_fromStep = false;
+    bool m_batch = false;
+    bool m_updateDescriptions = false;
+    bool m_updateCheckpoints = false;
+    bool m_updateActiveScreen = false;
+};
+
+// Doc end: summary, node arguments, "</Doc>".
+class CXMLEndTestNodeData : public CXMLNodeDataBase {
+public:
+    explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
+    void GetXMLText(CBstrString& text) override;
+    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
+    SummaryData* GetSummary() override { return &m_summary; }
+
+private:
+    NodeArgsData m_nodeArgs;
+    SummaryData m_summary;
+};
+
+// DIter start: identifier and iteration number.
+class CXMLStartTestIterNodeData : public CXMLNodeDataBase {
+public:
+    CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
+        : CXMLNodeDataBase(recordId), m_iteration(iteration)
+    {
+    }
+    void GetXMLText(CBstrString& text) override;
+
+private:
+    LONG m_iteration;
+};
+
+// DIter end: summary, node arguments, "</DIter>".
+class CXMLEndTestIterNodeData : public CXMLNodeDataBase {
+public:
+    explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
+    void GetXMLText(CBstrString& text) override;
+    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
+    SummaryData* GetSummary() override { return &m_summary; }
+
+private:
+    NodeArgsData m_nodeArgs;
+    SummaryData m_summary;
+};

@@ -1,0 +1,18 @@
+// Small helpers of the records for formatting and copying texts.
+#pragma once
+
+#include "text/BstrString.h"
+
+// A piece: the template formatted with the arguments (an empty text when the
+// text cannot be built).
+CBstrString FormatPiece(const WCHAR* format, ...) noexcept;
+
+// target = a copy of text (null: empty). S_OK, or E_OUTOFMEMORY (target then
+// unchanged).
+HRESULT CopyText(CBstrString& target, const WCHAR* text) noexcept;
+
+// An element whose template holds one CDATA section ("<X><![CDATA[%s]]></X>..."),
+// the value made safe for it.
+CBstrString CDataElement(const WCHAR* format, const CBstrString& value) noexcept;
+// The same, or an empty text when the value is empty.
+CBstrString OptionalCDataElement(const WCHAR* format, const CBstrString& value) noexcept;
