@@ -20,8 +20,11 @@ extern "C" const IID IID_ILogMedia3;
 extern "C" const IID IID_IAnnalistAdditionalInfo;
 extern "C" const IID IID_IAnnalistAdditionalInfo2;
 
-// Status of a node (also the values of the status arguments).
-enum tagKovReportEvent {
+// Status of a node (also the values of the status arguments). Both
+// enumerations have a fixed underlying type: callers (scripts through
+// IDispatch above all) may pass any 32-bit value, which must stay a valid value
+// of the type.
+enum tagKovReportEvent : int {
     kovPass = 0,
     kovFail = 1,
     kovGeneral = 2,
@@ -31,7 +34,7 @@ enum tagKovReportEvent {
 };
 
 // Which steps the report records, by status.
-enum tagReportFilter {
+enum tagReportFilter : int {
     rfEnableAll = 0,
     rfEnableErrorsAndWarnings = 1,
     rfEnableErrorsOnly = 2,

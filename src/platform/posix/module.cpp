@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "pal/pal.h"
+#include "dynamic_symbols.h"
 #include "resource_module.h"
 #include "utf.h"
 
@@ -63,8 +64,7 @@ extern "C" HMODULE GetModuleHandleW(LPCWSTR lpModuleName)
         return PalLibraryModule();
     if (ModuleHasName(PalExecutableModule(), wanted))
         return PalExecutableModule();
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
+    return PalFindLoadedSharedObject(lpModuleName);
 }
 
 // There are no per-thread notifications to turn off.

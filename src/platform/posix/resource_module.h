@@ -5,7 +5,9 @@
 // - the executable module, which is the library module when the library code
 //   is linked into the executable itself, and has no resources otherwise;
 // - data-file modules, Windows .dll/.exe files opened with
-//   LoadLibraryExW(..., LOAD_LIBRARY_AS_DATAFILE) and read into memory.
+//   LoadLibraryExW(..., LOAD_LIBRARY_AS_DATAFILE) and read into memory;
+// - shared-object modules, shared objects of the process found by name
+//   (dynamic_symbols.h), which have no resources.
 // Live modules are tracked, so a stale or foreign HMODULE is refused instead
 // of dereferenced.
 #pragma once
@@ -50,7 +52,7 @@ struct PalResource {
 };
 
 struct PalModule {
-    enum class Kind { Library, Executable, DataFile };
+    enum class Kind { Library, Executable, DataFile, SharedObject };
 
     explicit PalModule(Kind kind) : m_kind(kind) {}
     virtual ~PalModule() = default;

@@ -19,6 +19,7 @@
 #include "pal/posix/errors.h"
 #include "pal/posix/com.h"
 #include "pal/posix/oleauto.h"
+#include "pal/posix/typelib.h"
 #include "pal/posix/kernel.h"
 #include "pal/posix/codepage.h"
 #include "pal/posix/resources.h"

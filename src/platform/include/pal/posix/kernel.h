@@ -111,6 +111,7 @@ extern "C" __time64_t _mktime64(struct tm* timeptr);
 extern "C" void _tzset(void);
 
 // ---- Computer and modules ----
+typedef INT_PTR(WINAPI* FARPROC)(void);
 // GetComputerNameW gives the host name up to its first dot; it may be longer
 // than MAX_COMPUTERNAME_LENGTH. GetModuleFileNameW(NULL) is the executable's
 // path, of the library module the file that holds the library code.
@@ -121,7 +122,13 @@ extern "C" void _tzset(void);
 extern "C" {
 BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
 DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+// A null name gives the executable; the library and the executable are also
+// found by their file names, and any other name finds a shared object the
+// process has already loaded ("Name" and "Name.dll" stand for "libName.so").
 HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
+// An export of a module by name (the library, the executable or a shared
+// object found by GetModuleHandleW); null with ERROR_PROC_NOT_FOUND.
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL DisableThreadLibraryCalls(HMODULE hLibModule);
 DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize);
 BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue);

@@ -1,0 +1,34 @@
+// The class object of a creatable class (IClassFactory). Its reference count
+// is atomic. The module keeps one reference, which holds no module lock;
+// references of clients do: the lock is taken when the count rises to 2 and
+// given back when it falls to 1, so a class object that only the module keeps
+// does not keep the library loaded.
+#pragma once
+
+#include "component/ObjectMap.h"
+
+class CAnnalistClassFactory final : public IClassFactory {
+public:
+    explicit CAnnalistClassFactory(CreateInstanceFunction createInstance) : m_createInstance(createInstance) {}
+    virtual ~CAnnalistClassFactory() = default;
+    CAnnalistClassFactory(const CAnnalistClassFactory&) = delete;
+    CAnnalistClassFactory& operator=(const CAnnalistClassFactory&) = delete;
+
+    // The class object for an object map entry, with the module's reference.
+    static HRESULT Create(CreateInstanceFunction createInstance, IUnknown** classObject);
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // E_POINTER for a null out pointer (which is cleared first otherwise);
+    // CLASS_E_NOAGGREGATION for an outer object with any interface but
+    // IUnknown; otherwise the creator's result.
+    STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
+    // TRUE takes a module lock, FALSE gives one back.
+    STDMETHODIMP LockServer(BOOL fLock) override;
+
+private:
+    LONG m_refs = 0;
+    CreateInstanceFunction m_createInstance;
+};

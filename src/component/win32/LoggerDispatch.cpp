@@ -1,0 +1,100 @@
+// IDispatch of the logger through the type library: the type information of
+// ILogMedia3 (the vtable half of the dual interface) is loaded from the
+// module's TYPELIB resource on first use and kept until the module ends.
+#include "component/LoggerDispatch.h"
+
+#include <mutex>
+
+#include "component/ModuleTypeLib.h"
+
+namespace {
+
+std::mutex g_typeInfoLock;
+ITypeInfo* g_typeInfo = nullptr;
+
+// The type information, with a reference for the caller.
+HRESULT LoggerTypeInfo(ITypeInfo** typeInfo)
+{
+    std::lock_guard<std::mutex> lock(g_typeInfoLock);
+    if (!g_typeInfo) {
+        ITypeLib* library = nullptr;
+        HRESULT hr = LoadModuleTypeLib(PAL_GetLibraryModule(), &library);
+        if (FAILED(hr))
+            return hr;
+        ITypeInfo* dispatchInfo = nullptr;
+        hr = library->GetTypeInfoOfGuid(IID_ILogMedia3, &dispatchInfo);
+        library->Release();
+        if (FAILED(hr))
+            return hr;
+        // A dual interface is described twice; invoking goes through the
+        // vtable description.
+        HREFTYPE vtableRef = 0;
+        ITypeInfo* vtableInfo = nullptr;
+        if (SUCCEEDED(dispatchInfo->GetRefTypeOfImplType(-1, &vtableRef)) &&
+            SUCCEEDED(dispatchInfo->GetRefTypeInfo(vtableRef, &vtableInfo))) {
+            dispatchInfo->Release();
+            g_typeInfo = vtableInfo;
+        } else {
+            g_typeInfo = dispatchInfo;
+        }
+    }
+    g_typeInfo->AddRef();
+    *typeInfo = g_typeInfo;
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CLoggerDispatch::GetTypeInfoCount(UINT* pctinfo)
+{
+    if (!pctinfo)
+        return E_POINTER;
+    *pctinfo = 1;
+    return S_OK;
+}
+
+HRESULT CLoggerDispatch::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo)
+{
+    if (!ppTInfo)
+        return E_POINTER;
+    *ppTInfo = nullptr;
+    if (iTInfo != 0)
+        return DISP_E_BADINDEX;
+    return LoggerTypeInfo(ppTInfo);
+}
+
+HRESULT CLoggerDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* typeInfo = nullptr;
+    HRESULT hr = LoggerTypeInfo(&typeInfo);
+    if (FAILED(hr))
+        return hr;
+    hr = DispGetIDsOfNames(typeInfo, rgszNames, cNames, rgDispId);
+    typeInfo->Release();
+    return hr;
+}
+
+HRESULT CLoggerDispatch::Invoke(ILogMedia3* target, DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
+                                DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* typeInfo = nullptr;
+    HRESULT hr = LoggerTypeInfo(&typeInfo);
+    if (FAILED(hr))
+        return hr;
+    hr = DispInvoke(target, typeInfo, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
+    typeInfo->Release();
+    return hr;
+}
+
+void CLoggerDispatch::Release()
+{
+    std::lock_guard<std::mutex> lock(g_typeInfoLock);
+    if (g_typeInfo) {
+        g_typeInfo->Release();
+        g_typeInfo = nullptr;
+    }
+}

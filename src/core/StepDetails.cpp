@@ -1,0 +1,157 @@
+#include "core/StepDetails.h"
+
+#include "core/Description.h"
+#include "core/HostInterfaces.h"
+#include "core/InterfacePtr.h"
+#include "core/VariantValue.h"
+#include "text/ResourceStrings.h"
+
+CBstrString StatusDisplayWord(LONG status)
+{
+    switch (status) {
+    case 0:
+        return LoadResourceString(IDS_STATUS_PASSED);
+    case 1:
+        return LoadResourceString(IDS_STATUS_FAILED);
+    case 3:
+        return LoadResourceString(IDS_STATUS_WARNING);
+    case 4:
+        return LoadResourceString(IDS_STATUS_INFORMATION);
+    default:
+        return LoadResourceString(IDS_STATUS_DONE);
+    }
+}
+
+const WCHAR* StatusStyleClass(LONG status) noexcept
+{
+    switch (status) {
+    case 0:
+        return W("PassedHigh");
+    case 1:
+        return W("FailedHigh");
+    case 3:
+        return W("WarningHigh");
+    case 4:
+        return W("InformationHigh");
+    default:
+        return W("DoneHigh");
+    }
+}
+
+void DeriveViewerType(EventNode* node, const VARIANT* viewType)
+{
+    if (!node || !node->viewTypeText.IsEmpty())
+        return;
+    if (!viewType || V_VT(viewType) != VT_BSTR) {
+        node->viewTypeText = W("HTML");
+        return;
+    }
+    CBstrString text = CBstrString::FromBstr(V_BSTR(viewType));
+    if (text == W("Sell.Explorer.2"))
+        node->viewTypeText = W("HTML");
+    else if (text == W("VCF1.VCF1Ctrl.1"))
+        node->viewTypeText = W("Table");
+    else if (text == W("MLFPHandler.MLFPHandler.1"))
+        node->viewTypeText = W("HTMLSNSH");
+    else
+        node->viewTypeText = text;
+}
+
+namespace {
+
+// The text of a parameter's value: "<Not Initialized>" for an empty value,
+// "True"/"False" for a flag, else the value as text (empty when it does not
+// convert).
+CBstrString ParameterValueText(VARIANT* value)
+{
+    CVariantValue direct;
+    if (FAILED(VariantCopyInd(direct.Get(), value)))
+        return CBstrString();
+    if (direct.Type() == VT_EMPTY)
+        return LoadResourceString(IDS_NOT_INITIALIZED);
+    USHORT flags = direct.Type() == VT_BOOL ? VARIANT_ALPHABOOL : 0;
+    CVariantValue text;
+    if (FAILED(VariantChangeType(text.Get(), direct.Get(), flags, VT_BSTR)) || text.Type() != VT_BSTR)
+        return CBstrString();
+    return CBstrString::FromBstr(V_BSTR(text.Get()));
+}
+
+} // namespace
+
+void CollectParameters(CDescription& description, RunScope& scope, bool includeInput, bool includeOutput)
+{
+    if (!description.IsPresent() || !description.Has(W("ArgumentsDispatch")))
+        return;
+    CVariantValue value;
+    description.ReadRaw(W("ArgumentsDispatch"), value.Get());
+    CInterfacePtr<IKovParameters> parameters;
+    if (FAILED(parameters.QueryFrom(ObjectOfValue(value.Get()), IID_IKovParameters)) || !parameters)
+        return;
+
+    // The host's results are not examined: a failed call leaves its output as
+    // it was, and null objects are skipped.
+    CInterfacePtr<IKovParameterCollection> collection;
+    parameters->get_Parameters(collection.Out());
+    if (!collection)
+        return;
+    LONG count = 0;
+    collection->get_Count(&count);
+    for (LONG index = 0; index < count; ++index) {
+        CInterfacePtr<IKovParameter> item;
+        collection->get_Item(index, item.Out());
+        if (!item)
+            continue;
+        LONG direction = -1;
+        item->get_Direction(&direction);
+        if (!((includeInput && direction == 0) || (includeOutput && direction == 1)))
+            continue;
+        SummaryParam parameter;
+        item->get_Name(parameter.name.Out());
+        CVariantValue itemValue;
+        item->get_Value(itemValue.Get());
+        parameter.value = ParameterValueText(itemValue.Get());
+        parameter.direction = direction;
+        scope.parameters.push_back(std::move(parameter));
+    }
+}
+
+bool GetComputerNameText(CBstrString& name)
+{
+    WCHAR buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(buffer, &size)) {
+        name.Empty();
+        return false;
+    }
+    name.Assign(buffer, size <= MAX_COMPUTERNAME_LENGTH ? size : MAX_COMPUTERNAME_LENGTH);
+    return true;
+}
+
+HRESULT SetErrorInfoText(const WCHAR* message, REFGUID guid, DWORD helpContext, const WCHAR* helpFile,
+                         const WCHAR* source)
+{
+    if (!message)
+        return E_INVALIDARG;
+    CInterfacePtr<ICreateErrorInfo> create;
+    HRESULT hr = CreateErrorInfo(create.Out());
+    if (FAILED(hr))
+        return hr;
+    if (!create)
+        return E_FAIL;
+    hr = create->SetGUID(guid);
+    if (SUCCEEDED(hr))
+        hr = create->SetDescription(const_cast<LPOLESTR>(message));
+    if (SUCCEEDED(hr) && helpContext != 0)
+        hr = create->SetHelpContext(helpContext);
+    if (SUCCEEDED(hr) && helpFile)
+        hr = create->SetHelpFile(const_cast<LPOLESTR>(helpFile));
+    if (SUCCEEDED(hr) && source)
+        hr = create->SetSource(const_cast<LPOLESTR>(source));
+    if (FAILED(hr))
+        return hr;
+    CInterfacePtr<IErrorInfo> info;
+    hr = info.QueryFrom(create.Get(), IID_IErrorInfo);
+    if (FAILED(hr))
+        return hr;
+    return SetErrorInfo(0, info.Get());
+}
