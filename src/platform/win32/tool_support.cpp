@@ -93,6 +93,42 @@ void AppendQuoted(std::wstring& line, const std::wstring& argument)
     line += L'"';
 }
 
+// The machine keys that the system itself reads in the process while
+// HKEY_LOCAL_MACHINE is private: the computer name (GetComputerNameW reads it
+// through HKEY_LOCAL_MACHINE under Wine). Their values are copied into the
+// private store, so that the logger still finds the machine's name.
+const wchar_t* const kSystemKeys[] = {
+    L"System\\CurrentControlSet\\Control\\ComputerName\\ComputerName",
+    L"System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName",
+};
+
+// Copies the values of HKEY_LOCAL_MACHINE\path into store\path (volatile
+// keys); a key that is missing or cannot be read is left out.
+void CopySystemKey(HKEY store, const wchar_t* path)
+{
+    HKEY source = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &source) != ERROR_SUCCESS)
+        return;
+    HKEY target = nullptr;
+    if (RegCreateKeyExW(store, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &target, nullptr) ==
+        ERROR_SUCCESS) {
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD nameLength = 256;
+            BYTE data[1024];
+            DWORD size = sizeof(data);
+            DWORD type = 0;
+            LONG status = RegEnumValueW(source, index, name, &nameLength, nullptr, &type, data, &size);
+            if (status == ERROR_NO_MORE_ITEMS)
+                break;
+            if (status == ERROR_SUCCESS)
+                RegSetValueExW(target, name, 0, type, data, size);
+        }
+        RegCloseKey(target);
+    }
+    RegCloseKey(source);
+}
+
 HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition)
 {
     SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
@@ -117,6 +153,8 @@ LONG PAL_BeginPrivateRegistry(std::string& where)
         return status;
     if (disposition == REG_OPENED_EXISTING_KEY)
         RegDeleteTreeW(key, nullptr); // left behind by an ended process with the same id
+    for (const wchar_t* systemKey : kSystemKeys)
+        CopySystemKey(key, systemKey);
     status = RegOverridePredefKey(HKEY_LOCAL_MACHINE, key);
     if (status != ERROR_SUCCESS) {
         RegCloseKey(key);

@@ -56,14 +56,28 @@ bool KeyExists(const WCHAR* key)
     return true;
 }
 
+// The machine's name as GetComputerNameW gives it; "(none)" when it fails.
+std::string ComputerName()
+{
+    WCHAR buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(buffer, &size))
+        return "(none)";
+    return Utf8FromWide(WideString(buffer, size));
+}
+
 TEST(PrivateRegistryTest, HoldsTheReplaySettingsAndVanishesAfterwards)
 {
     const WCHAR root[] = W("SOFTWARE\\AnnalistToolTest");
     std::string where;
+    const std::string machine = ComputerName();
+    EXPECT_NE(machine, "(none)");
     {
         CPrivateRegistry registry;
         std::string error;
         ASSERT_TRUE(registry.Begin(error)) << error;
+        // The logger still finds the machine's name (its runs record it).
+        EXPECT_EQ(ComputerName(), machine);
         EXPECT_FALSE(registry.Where().empty());
         EXPECT_EQ(PAL_BeginPrivateRegistry(where), ERROR_ALREADY_EXISTS);
         EXPECT_FALSE(KeyExists(root));

@@ -20,6 +20,9 @@
 //   (RegOverridePredefKey) to a new volatile key under HKEY_CURRENT_USER, so
 //   only HKEY_LOCAL_MACHINE is private there. Keys created below it must be
 //   created with REG_OPTION_VOLATILE (a volatile key takes no other children).
+//   The store starts with a copy of the machine's computer-name keys, which
+//   the system reads through HKEY_LOCAL_MACHINE (under Wine), so that
+//   GetComputerNameW keeps answering.
 // Returns ERROR_SUCCESS or the error code; `where` names the store (for
 // messages). A second begin without an end fails with ERROR_ALREADY_EXISTS.
 LONG PAL_BeginPrivateRegistry(std::string& where);
