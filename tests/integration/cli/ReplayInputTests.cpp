@@ -100,7 +100,12 @@ TEST(ReplayCallTest, ReadsEachCallWithItsDefaults)
 TEST(ReplayCallTest, RefusesLinesThatAreNoCall)
 {
     EXPECT_EQ(Refused(R"({"type": "Replay",})").substr(0, 14), "invalid JSON: ");
-    EXPECT_NE(Refused("{\"type\": \"Repl\xFF\"}").find("invalid JSON"), std::string::npos);
+    // A byte that is not UTF-8 is named, and the message stays UTF-8.
+    std::string badByte = Refused("{\"type\": \"Repl\xFF\"}");
+    EXPECT_NE(badByte.find("invalid JSON"), std::string::npos);
+    EXPECT_NE(badByte.find("\\xFF"), std::string::npos) << badByte;
+    WideString unused;
+    EXPECT_TRUE(WideFromUtf8(badByte, unused)) << badByte;
     EXPECT_EQ(Refused("[1, 2]"), "not a JSON object");
     EXPECT_EQ(Refused(R"({"id": 4})"), "LogEvent without \"type\"");
     EXPECT_NE(Refused(R"({"call": "Flush"})").find("unknown call \"Flush\""), std::string::npos);
