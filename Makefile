@@ -35,5 +35,18 @@ test: deps check-sources
 	@scripts/build-and-test.sh windows-x64 build-only
 	@echo "make test: all builds and tests passed."
 
+# Builds the command-line tool and replays the bundled example run into
+# ./demo-results (emptied first), printing the replay's summary.
+demo: deps
+	@cmake --preset linux >build-demo.configure.log 2>&1 || { cat build-demo.configure.log >&2; exit 1; }
+	@rm -f build-demo.configure.log
+	@cmake --build --preset linux --target annalist_tool
+	@rm -rf demo-results
+	@echo ""
+	@build/linux/tools/annalist/annalist replay examples/flight-booking.jsonl -o demo-results
+	@echo ""
+	@echo "Open demo-results/Results.xml (the report) and demo-results/GeneralInfo.ini (its summary);"
+	@echo "the action and iteration folders hold what the steps saved."
+
 clean:
-	rm -rf build
+	rm -rf build demo-results

@@ -1,0 +1,249 @@
+// The reading of event-log lines: calls, their checks, and the value forms of
+// a description as they reach the logger (VARIANT types and values, host
+// objects answering the host interfaces).
+#include <gtest/gtest.h>
+
+#include "annalist/DescriptionBuilder.h"
+#include "annalist/HostObjects.h"
+#include "annalist/ReplayCall.h"
+#include "annalist/TextConversion.h"
+
+namespace {
+
+ReplayCall Parsed(const std::string& line)
+{
+    ReplayCall call;
+    std::string reason;
+    EXPECT_TRUE(ParseReplayCall(line, call, reason)) << line << ": " << reason;
+    return call;
+}
+
+std::string Refused(const std::string& line)
+{
+    ReplayCall call;
+    std::string reason;
+    EXPECT_FALSE(ParseReplayCall(line, call, reason)) << line;
+    return reason;
+}
+
+// The description's item for a key (the dictionary's own copy).
+class Description {
+public:
+    explicit Description(const std::string& json)
+    {
+        std::string reason;
+        EXPECT_TRUE(BuildDescription(Json::parse(json), m_dictionary, reason)) << reason;
+    }
+    explicit operator bool() const { return static_cast<bool>(m_dictionary); }
+    VARIANT Item(const char* key)
+    {
+        VARIANT k, item;
+        VariantInit(&k);
+        VariantInit(&item);
+        WideString name = PAL_AsciiToWide(key);
+        V_VT(&k) = VT_BSTR;
+        V_BSTR(&k) = SysAllocString(name.c_str());
+        EXPECT_EQ(m_dictionary->get_Item(&k, &item), S_OK);
+        VariantClear(&k);
+        m_items.push_back(item);
+        return item;
+    }
+    ~Description()
+    {
+        for (VARIANT& item : m_items)
+            VariantClear(&item);
+    }
+
+private:
+    CInterfacePtr<IDictionary> m_dictionary;
+    std::vector<VARIANT> m_items;
+};
+
+std::string Text(BSTR text) { return Utf8FromBstr(text); }
+
+TEST(ReplayCallTest, ReadsEachCallWithItsDefaults)
+{
+    ReplayCall call = Parsed(R"({"type": "Replay"})");
+    EXPECT_EQ(call.kind, CallKind::LogEvent);
+    EXPECT_EQ(call.type, "Replay");
+    EXPECT_EQ(call.id, 0);
+    EXPECT_EQ(call.parent, 0);
+    EXPECT_FALSE(call.hasTime);
+    EXPECT_FALSE(call.hasDescription);
+
+    call = Parsed(R"({"call": "LogEvent", "type": "User", "id": 12, "parent": -3, "desc": null,)"
+                  R"( "time": "2024-03-05T14:05:05.250"})");
+    EXPECT_EQ(call.id, 12);
+    EXPECT_EQ(call.parent, -3);
+    EXPECT_FALSE(call.hasDescription);
+    ASSERT_TRUE(call.hasTime);
+    SYSTEMTIME time = {};
+    ASSERT_TRUE(VariantTimeToSystemTime(call.time, &time));
+    EXPECT_EQ(time.wYear, 2024);
+    EXPECT_EQ(time.wMonth, 3);
+    EXPECT_EQ(time.wDay, 5);
+    EXPECT_EQ(time.wHour, 14);
+    EXPECT_EQ(time.wMinute, 5);
+    EXPECT_EQ(time.wSecond, 5); // the fraction is dropped, not rounded
+
+    call = Parsed(R"({"call": "SetStatus", "id": 7, "status": 9})");
+    EXPECT_EQ(call.kind, CallKind::SetStatus);
+    EXPECT_EQ(call.status, 9);
+    EXPECT_EQ(Parsed(R"({"call": "Filter", "value": 2})").filter, 2);
+    EXPECT_EQ(Parsed(R"({"call": "SetRegistryRoot", "root": "SOFTWARE\\X"})").text, "SOFTWARE\\X");
+    EXPECT_EQ(Parsed(R"({"call": "ReportPath", "path": "R\u00e9sultats"})").text, "R\xC3\xA9sultats");
+
+    call = Parsed(R"({"type": "Replay", "status": 1, "parentId": 4})");
+    EXPECT_EQ(call.ignoredKeys, (std::vector<std::string>{"status", "parentId"}));
+}
+
+TEST(ReplayCallTest, RefusesLinesThatAreNoCall)
+{
+    EXPECT_EQ(Refused(R"({"type": "Replay",})").substr(0, 14), "invalid JSON: ");
+    // A byte that is not UTF-8 is named, and the message stays UTF-8.
+    std::string badByte = Refused("{\"type\": \"Repl\xFF\"}");
+    EXPECT_NE(badByte.find("invalid JSON"), std::string::npos);
+    EXPECT_NE(badByte.find("\\xFF"), std::string::npos) << badByte;
+    WideString unused;
+    EXPECT_TRUE(WideFromUtf8(badByte, unused)) << badByte;
+    EXPECT_EQ(Refused("[1, 2]"), "not a JSON object");
+    EXPECT_EQ(Refused(R"({"id": 4})"), "LogEvent without \"type\"");
+    EXPECT_NE(Refused(R"({"call": "Flush"})").find("unknown call \"Flush\""), std::string::npos);
+    EXPECT_NE(Refused(R"({"type": 5})").find("\"type\" must be a text"), std::string::npos);
+    EXPECT_NE(Refused(R"({"type": "Replay", "id": 2147483648})").find("\"id\" must be an integer"), std::string::npos);
+    EXPECT_NE(Refused(R"({"type": "Replay", "parent": 1.5})").find("\"parent\""), std::string::npos);
+    EXPECT_NE(Refused(R"({"type": "Replay", "desc": [1]})").find("\"desc\" must be an object"), std::string::npos);
+    EXPECT_NE(Refused(R"({"call": "SetStatus", "id": 3})").find("\"status\" is missing"), std::string::npos);
+    EXPECT_NE(Refused(R"({"call": "ReportPath", "path": 3})").find("\"path\" must be a text"), std::string::npos);
+    for (const char* time : {"2024-02-30T00:00:00", "2024-03-05 14:05:05", "2024-03-05T24:00:00",
+                             "2024-03-05T14:05:05.", "2024-03-05T14:05", "yesterday"})
+        EXPECT_NE(Refused(std::string(R"({"type": "Replay", "time": ")") + time + "\"}").find("\"time\""),
+                  std::string::npos)
+            << time;
+}
+
+TEST(ReplayCallTest, LeapDaysAndDateValues)
+{
+    DATE date = 0;
+    EXPECT_TRUE(ParseEventTime("2024-02-29T23:59:59", date));
+    EXPECT_FALSE(ParseEventTime("2023-02-29T00:00:00", date));
+    EXPECT_FALSE(ParseEventTime("1900-02-29T00:00:00", date));
+    ASSERT_TRUE(ParseEventTime("1899-12-31T12:00:00", date));
+    EXPECT_DOUBLE_EQ(date, 1.5);
+}
+
+TEST(DescriptionValueTest, EachFormBecomesItsVariantType)
+{
+    Description d(R"({"Text": "Caf\u00e9", "Yes": true, "No": false, "Int": -7, "Big": 2147483648,)"
+                  R"( "Real": 2.5, "Nothing": null, "When": {"$date": "2024-03-05T14:05:05"},)"
+                  R"( "Short": {"$i2": -32768}, "Empty": {"$empty": true}})");
+    ASSERT_TRUE(d);
+    VARIANT v = d.Item("Text");
+    ASSERT_EQ(V_VT(&v), VT_BSTR);
+    EXPECT_EQ(Text(V_BSTR(&v)), "Caf\xC3\xA9");
+    v = d.Item("Yes");
+    ASSERT_EQ(V_VT(&v), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
+    v = d.Item("No");
+    ASSERT_EQ(V_VT(&v), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
+    v = d.Item("Int");
+    ASSERT_EQ(V_VT(&v), VT_I4);
+    EXPECT_EQ(V_I4(&v), -7);
+    v = d.Item("Big");
+    ASSERT_EQ(V_VT(&v), VT_R8);
+    EXPECT_DOUBLE_EQ(V_R8(&v), 2147483648.0);
+    v = d.Item("Real");
+    ASSERT_EQ(V_VT(&v), VT_R8);
+    EXPECT_DOUBLE_EQ(V_R8(&v), 2.5);
+    EXPECT_EQ(V_VT(&(v = d.Item("Nothing"))), VT_NULL);
+    v = d.Item("When");
+    ASSERT_EQ(V_VT(&v), VT_DATE);
+    DATE expected = 0;
+    ASSERT_TRUE(ParseEventTime("2024-03-05T14:05:05", expected));
+    EXPECT_DOUBLE_EQ(V_DATE(&v), expected);
+    v = d.Item("Short");
+    ASSERT_EQ(V_VT(&v), VT_I2);
+    EXPECT_EQ(V_I2(&v), -32768);
+    EXPECT_EQ(V_VT(&(v = d.Item("Empty"))), VT_EMPTY);
+}
+
+TEST(DescriptionValueTest, ReportAndParametersAnswerTheHostInterfaces)
+{
+    Description d(R"({"CustomObjUnk": {"$report": "<b>ok</b>"}, "ArgumentsDispatch": {"$params": [)"
+                  R"({"name": "City", "value": "Oslo"}, {"name": "Seats", "direction": "out", "value": {"$i2": 3}},)"
+                  R"({"name": "Unset", "direction": "in"}]}})");
+    ASSERT_TRUE(d);
+    VARIANT report = d.Item("CustomObjUnk");
+    ASSERT_EQ(V_VT(&report), VT_UNKNOWN);
+    CInterfacePtr<IKovCustomReport> custom;
+    ASSERT_EQ(custom.QueryFrom(V_UNKNOWN(&report), IID_IKovCustomReport), S_OK);
+    BSTR text = nullptr;
+    BSTR viewType = nullptr;
+    EXPECT_EQ(custom->GetReportText(&text, &viewType), S_OK);
+    EXPECT_EQ(Text(text), "<b>ok</b>");
+    SysFreeString(text);
+
+    VARIANT arguments = d.Item("ArgumentsDispatch");
+    ASSERT_EQ(V_VT(&arguments), VT_DISPATCH);
+    CInterfacePtr<IKovParameters> parameters;
+    ASSERT_EQ(parameters.QueryFrom(V_DISPATCH(&arguments), IID_IKovParameters), S_OK);
+    CInterfacePtr<IKovParameterCollection> collection;
+    ASSERT_EQ(parameters->get_Parameters(collection.Out()), S_OK);
+    LONG count = 0;
+    ASSERT_EQ(collection->get_Count(&count), S_OK);
+    ASSERT_EQ(count, 3);
+    const char* names[] = {"City", "Seats", "Unset"};
+    const LONG directions[] = {0, 1, 0};
+    const VARTYPE types[] = {VT_BSTR, VT_I2, VT_EMPTY};
+    for (LONG i = 0; i < count; ++i) {
+        CInterfacePtr<IKovParameter> item;
+        ASSERT_EQ(collection->get_Item(i, item.Out()), S_OK);
+        BSTR name = nullptr;
+        LONG direction = -1;
+        VARIANT value;
+        VariantInit(&value);
+        EXPECT_EQ(item->get_Name(&name), S_OK);
+        EXPECT_EQ(item->get_Direction(&direction), S_OK);
+        EXPECT_EQ(item->get_Value(&value), S_OK);
+        EXPECT_EQ(Text(name), names[i]);
+        EXPECT_EQ(direction, directions[i]);
+        EXPECT_EQ(V_VT(&value), types[i]);
+        SysFreeString(name);
+        VariantClear(&value);
+    }
+    CInterfacePtr<IKovParameter> missing;
+    EXPECT_EQ(collection->get_Item(3, missing.Out()), E_INVALIDARG);
+    EXPECT_FALSE(missing);
+}
+
+TEST(DescriptionValueTest, WrongShapesAreRefusedWithTheKey)
+{
+    struct Case {
+        const char* json;
+        const char* expected;
+    } cases[] = {
+        {R"({"A": [1]})", "desc \"A\": a list is not a value"},
+        {R"({"A": {"x": 1}})", "desc \"A\": an object is a value only in the forms"},
+        {R"({"A": {"$i2": 40000}})", "desc \"A\": \"$i2\" must be an integer from -32768 to 32767"},
+        {R"({"A": {"$i2": 1.5}})", "desc \"A\": \"$i2\" must be an integer"},
+        {R"({"A": {"$empty": false}})", "desc \"A\": \"$empty\" must be true"},
+        {R"({"A": {"$date": "2024-13-01T00:00:00"}})", "desc \"A\": \"$date\" must be a local time"},
+        {R"({"A": {"$when": 1}})", "desc \"A\": unknown form \"$when\""},
+        {R"({"A": {"$report": 7}})", "desc \"A\": \"$report\" must be a text"},
+        {R"({"A": {"$params": {}}})", "desc \"A\": \"$params\" must be a list"},
+        {R"({"A": {"$params": [{"direction": "in"}]}})", "desc \"A\": parameter 1: \"name\" is missing"},
+        {R"({"A": {"$params": [{"name": "x", "direction": "both"}]}})", "parameter 1: \"direction\" must be"},
+        {R"({"A": {"$params": [{"name": "x", "valeu": 1}]}})", "parameter 1: unknown key \"valeu\""},
+        {R"({"A": {"$params": [{"name": "x", "value": {"$report": "r"}}]}})", "\"$report\" cannot stand here"},
+    };
+    for (const Case& c : cases) {
+        CInterfacePtr<IDictionary> dictionary;
+        std::string reason;
+        EXPECT_FALSE(BuildDescription(Json::parse(c.json), dictionary, reason)) << c.json;
+        EXPECT_NE(reason.find(c.expected), std::string::npos) << c.json << " gave: " << reason;
+        EXPECT_FALSE(dictionary);
+    }
+}
+
+} // namespace

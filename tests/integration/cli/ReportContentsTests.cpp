@@ -1,0 +1,115 @@
+// Reading a written Results.xml back for the replay's summary.
+#include <gtest/gtest.h>
+
+#include "annalist/ReplaySummary.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A report as the writer lays it out (shortened declaration), with a
+// business-process component, an action with a step under a step, and
+// the root closed or left open.
+std::string Report(bool closed)
+{
+    std::string text = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!DOCTYPE Report\r\n[\r\n"
+                       "<!ELEMENT Report (General ,(Doc|BPT)) >\r\n<!ATTLIST NodeArgs status "
+                       "(Passed|Failed|Done|Warning|Information) \"Done\">\r\n]\r\n>\r\n"
+                       "<Report ver=\"2.0\" tmZone=\"UTC\">\r\n"
+                       "<General productName=\"P\" productVer=\"1\" os=\"\" host=\"H\"><DocLocation><![CDATA[x]]>"
+                       "</DocLocation></General>\r\n"
+                       "<Doc rID=\"T1\"   type= \"BC\"   productName= \"P\" >\r\n"
+                       "<DName><![CDATA[Login ]]]]><![CDATA[> caf\xC3\xA9]]></DName>\r\n<Res><![CDATA[R]]></Res>\r\n"
+                       "<RunType upChk=\"True\" /><DIter rID=\"T2\" iterID=\"1\" >\r\n"
+                       "<Action rID=\"T3\">\r\n<AName><![CDATA[Act <1>]]></AName>\r\n"
+                       "<Step rID=\"T4\">\r\n<Obj ><![CDATA[outer]]></Obj>\r\n<Details ><![CDATA[]]></Details>\r\n"
+                       "<Time><![CDATA[3/5/2024 - 14:05:05]]></Time>\r\n"
+                       "<Step rID=\"T5\">\r\n<Obj ><![CDATA[inner]]></Obj>\r\n"
+                       "<NodeArgs eType=\"Replay\" icon=\"5\" nRep=\"9\" status=\"Failed\" ><Disp><![CDATA[inner]]>"
+                       "</Disp></NodeArgs>\r\n</Step>\r\n"
+                       "<NodeArgs eType=\"Replay\" icon=\"5\" nRep=\"8\" status=\"Failed\" ><Disp><![CDATA[outer]]>"
+                       "</Disp></NodeArgs>\r\n</Step>\r\n"
+                       "<Summary sTime=\"a\" eTime=\"b\" passed=\"0\" failed=\"2\" warnings=\"0\" ></Summary>\r\n"
+                       "<NodeArgs eType=\"StartAction\" icon=\"3\" nRep=\"4\" status=\"Failed\" ><Disp><![CDATA[A]]>"
+                       "</Disp></NodeArgs>\r\n</Action>\r\n"
+                       "<Summary retval=\"r\" ></Summary>\r\n<NodeArgs eType=\"StartIteration\" icon=\"4\" nRep=\"3\" >"
+                       "<Disp><![CDATA[I]]></Disp></NodeArgs>\r\n</DIter>\r\n"
+                       "<Summary sTime=\"a\" eTime=\"b\" passed=\"3\" failed=\"2\" warnings=\"1\" ></Summary>\r\n"
+                       "<NodeArgs eType=\"StartTest\" icon=\"1\" nRep=\"2\" ><Disp><![CDATA[T]]></Disp></NodeArgs>\r\n"
+                       "</Doc>\r\n"
+                       "<Doc rID=\"T6\"  productName= \"P\" >\r\n<DName><![CDATA[Second]]></DName>\r\n";
+    if (closed)
+        text += "<NodeArgs eType=\"StartTest\" icon=\"1\" nRep=\"2\" status=\"Passed\" ><Disp><![CDATA[T]]>"
+                "</Disp></NodeArgs>\r\n</Doc>\r\n</Report>";
+    return text;
+}
+
+TEST(ReportContentsTest, FindsTestsActionsStatusesAndCounts)
+{
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.Path() / "Results.xml", Report(true));
+    ReportContents report;
+    std::string error;
+    ASSERT_TRUE(ReadReportContents(folder.Wide("Results.xml"), report, error)) << error;
+    EXPECT_TRUE(report.closed);
+    EXPECT_EQ(report.nodes, 6);
+    EXPECT_EQ(report.bytes, Report(true).size());
+    ASSERT_EQ(report.entries.size(), 3u);
+
+    const ReportEntry& component = report.entries[0];
+    EXPECT_EQ(component.kind, ReportEntry::BusinessComponent);
+    EXPECT_EQ(component.name, "Login ]]> caf\xC3\xA9");
+    EXPECT_EQ(component.status, "Done");
+    EXPECT_TRUE(component.hasCounts);
+    EXPECT_EQ(component.passed, 3);
+    EXPECT_EQ(component.failed, 2);
+    EXPECT_EQ(component.warnings, 1);
+    EXPECT_TRUE(component.closed);
+
+    const ReportEntry& action = report.entries[1];
+    EXPECT_EQ(action.kind, ReportEntry::Action);
+    EXPECT_EQ(action.depth, 1);
+    EXPECT_EQ(action.name, "Act <1>");
+    EXPECT_EQ(action.status, "Failed");
+    EXPECT_EQ(action.failed, 2);
+
+    EXPECT_EQ(report.entries[2].kind, ReportEntry::Test);
+    EXPECT_EQ(report.entries[2].status, "Passed");
+    EXPECT_FALSE(report.entries[2].hasCounts);
+}
+
+TEST(ReportContentsTest, AReportLeftOpenStillGivesWhatItHolds)
+{
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.Path() / "Results.xml", Report(false));
+    ReplaySummaryInput input;
+    std::string error;
+    ASSERT_TRUE(ReadReportContents(folder.Wide("Results.xml"), input.report, error)) << error;
+    EXPECT_FALSE(input.report.closed);
+    ASSERT_EQ(input.report.entries.size(), 3u);
+    EXPECT_FALSE(input.report.entries[2].closed);
+    EXPECT_EQ(input.report.entries[2].name, "Second");
+
+    input.reportRead = true;
+    input.eventsFile = "run.jsonl";
+    input.resultsFolder = "/r";
+    input.statistics.lines = 12;
+    input.statistics.calls = 11;
+    input.statistics.failedCalls = 1;
+    input.statistics.skippedLines = 1;
+    std::string summary = FormatReplaySummary(input);
+    EXPECT_NE(summary.find("Replayed 12 lines of run.jsonl"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("11 calls, 1 failed, 1 line skipped"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("  Component \"Login ]]> caf\xC3\xA9\"  Done        passed 3  failed 2  warnings 1\n"),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(summary.find("    Action \"Act <1>\"          Failed      passed 0  failed 2  warnings 0\n"),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(summary.find("  Test \"Second\"               (not closed)\n"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("Records written: 6 report nodes in Results.xml"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("left open for a later run"), std::string::npos) << summary;
+
+    EXPECT_FALSE(ReadReportContents(folder.Wide("missing.xml"), input.report, error));
+}
+
+} // namespace

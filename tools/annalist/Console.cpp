@@ -1,0 +1,76 @@
+#include "annalist/Console.h"
+
+namespace {
+
+const auto kQuietPeriod = std::chrono::seconds(1);
+const auto kRedrawPeriod = std::chrono::milliseconds(200);
+
+} // namespace
+
+CConsole::CConsole(FILE* out, FILE* err, bool progress) : m_out(out), m_err(err), m_progressAllowed(progress) {}
+
+CConsole::~CConsole() { EndProgress(); }
+
+void CConsole::ClearProgress()
+{
+    if (m_shownWidth == 0)
+        return;
+    std::fprintf(m_out, "\r%*s\r", static_cast<int>(m_shownWidth), "");
+    std::fflush(m_out);
+    m_shownWidth = 0;
+}
+
+void CConsole::Message(const std::string& line)
+{
+    ClearProgress();
+    std::fflush(m_out);
+    std::fprintf(m_err, "%s\n", line.c_str());
+    std::fflush(m_err);
+}
+
+void CConsole::Print(const std::string& text)
+{
+    ClearProgress();
+    std::fputs(text.c_str(), m_out);
+    std::fflush(m_out);
+}
+
+void CConsole::StartProgress(long total)
+{
+    m_running = m_progressAllowed;
+    m_total = total;
+    m_start = m_lastDraw = std::chrono::steady_clock::now();
+}
+
+void CConsole::Progress(long done)
+{
+    if (!m_running)
+        return;
+    auto now = std::chrono::steady_clock::now();
+    if (now - m_start < kQuietPeriod || now - m_lastDraw < kRedrawPeriod)
+        return;
+    m_lastDraw = now;
+    double seconds = std::chrono::duration<double>(now - m_start).count();
+    double rate = seconds > 0 ? done / seconds : 0;
+    char text[160];
+    int width = 0;
+    if (m_total > 0)
+        width = std::snprintf(text, sizeof(text), "Replaying: %ld / %ld events (%d%%), %.0f events/s", done, m_total,
+                              static_cast<int>(100.0 * done / m_total), rate);
+    else
+        width = std::snprintf(text, sizeof(text), "Replaying: %ld events, %.0f events/s", done, rate);
+    if (width < 0)
+        return;
+    size_t shown = static_cast<size_t>(width);
+    std::fprintf(m_out, "\r%s", text);
+    if (shown < m_shownWidth)
+        std::fprintf(m_out, "%*s", static_cast<int>(m_shownWidth - shown), "");
+    std::fflush(m_out);
+    m_shownWidth = shown > m_shownWidth ? shown : m_shownWidth;
+}
+
+void CConsole::EndProgress()
+{
+    ClearProgress();
+    m_running = false;
+}

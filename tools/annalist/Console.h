@@ -1,0 +1,42 @@
+// CConsole: what the tool writes for a person. Messages go to stderr, the
+// summary to stdout, and a progress line to stdout when stdout is a terminal
+// and the work has taken more than a second (redrawn a few times a second,
+// cleared before any other output and at the end; nothing of it otherwise).
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+class CConsole {
+public:
+    // progress: whether a progress line may be shown at all (normally: stdout
+    // is a terminal).
+    CConsole(FILE* out, FILE* err, bool progress);
+    ~CConsole();
+    CConsole(const CConsole&) = delete;
+    CConsole& operator=(const CConsole&) = delete;
+
+    // One line on stderr (a line end is added).
+    void Message(const std::string& line);
+    // Text on stdout, as it is.
+    void Print(const std::string& text);
+
+    bool ProgressAllowed() const { return m_progressAllowed; }
+    // Progress over `total` events (0: unknown).
+    void StartProgress(long total);
+    void Progress(long done);
+    void EndProgress();
+
+private:
+    void ClearProgress();
+
+    FILE* m_out;
+    FILE* m_err;
+    bool m_progressAllowed;
+    bool m_running = false;
+    long m_total = 0;
+    size_t m_shownWidth = 0;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastDraw;
+};

@@ -1,0 +1,430 @@
+#include "annalist/ReplayDriver.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+
+#include "annalist/DescriptionBuilder.h"
+#include "annalist/LoggerFactory.h"
+#include "annalist/RegFileImporter.h"
+#include "annalist/TextConversion.h"
+#include "pal/tool_support.h"
+
+namespace {
+
+// A BSTR freed when it goes away.
+class CScopedBstr {
+public:
+    explicit CScopedBstr(const WideString& text)
+        : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+    {
+    }
+    ~CScopedBstr() { SysFreeString(m_text); }
+    CScopedBstr(const CScopedBstr&) = delete;
+    CScopedBstr& operator=(const CScopedBstr&) = delete;
+    BSTR Get() const { return m_text; }
+
+private:
+    BSTR m_text;
+};
+
+// COM for the thread while the object lives.
+class CComApartment {
+public:
+    CComApartment() : m_hr(CoInitialize(nullptr)) {}
+    ~CComApartment()
+    {
+        if (SUCCEEDED(m_hr))
+            CoUninitialize();
+    }
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
+    HRESULT Result() const { return m_hr; }
+
+private:
+    HRESULT m_hr;
+};
+
+// The description of the error information the failed call left, or "".
+std::string ErrorText()
+{
+    CInterfacePtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Out()) != S_OK || !info)
+        return std::string();
+    BSTR description = nullptr;
+    std::string text;
+    if (SUCCEEDED(info->GetDescription(&description)))
+        text = Utf8FromBstr(description);
+    SysFreeString(description);
+    return text;
+}
+
+// A path for display, with the platform's separator.
+std::string Shown(const WideString& path)
+{
+    std::string text = Utf8FromWide(path);
+    char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    for (char& c : text)
+        if (c == '\\' || c == '/')
+            c = separator;
+    return text;
+}
+
+// A path of the logger (Windows-style: the platform layer takes backslashes
+// everywhere) as the standard library takes it.
+std::filesystem::path PathOf(const WideString& path)
+{
+    WideString native = path;
+    for (WCHAR& c : native)
+        if (c == '\\' || c == '/')
+            c = static_cast<WCHAR>(std::filesystem::path::preferred_separator);
+    return std::filesystem::path(native);
+}
+
+WideString WideOf(const std::filesystem::path& path) { return path.string<WCHAR>(); }
+
+} // namespace
+
+CReplayDriver::CReplayDriver(const ReplayOptions& options, CConsole& console) : m_options(options), m_console(console)
+{
+}
+
+void CReplayDriver::Fatal(const std::string& message) { m_console.Message("annalist: " + message); }
+
+bool CReplayDriver::PrepareResultsFolder()
+{
+    WideString given = WideFromUtf8Lenient(m_options.resultsFolder);
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::absolute(PathOf(given), error);
+    if (error || m_options.resultsFolder.empty()) {
+        Fatal("cannot use the results folder \"" + m_options.resultsFolder + "\": " +
+              (error ? error.message() : std::string("the name is empty")));
+        return false;
+    }
+    folder = folder.lexically_normal();
+    if (!folder.has_filename() && folder != folder.root_path())
+        folder = folder.parent_path(); // "results/" names the folder "results"
+    m_resultsPath = WideOf(folder);
+    const std::string shown = Shown(m_resultsPath);
+    if (std::filesystem::exists(folder, error) && !std::filesystem::is_directory(folder, error)) {
+        Fatal("cannot use the results folder \"" + shown + "\": it is a file, not a folder");
+        return false;
+    }
+    for (std::filesystem::path missing = folder; !missing.empty() && !std::filesystem::exists(missing, error);
+         missing = missing.parent_path()) {
+        m_createdFolders.insert(m_createdFolders.begin(), WideOf(missing));
+        if (missing == missing.parent_path())
+            break;
+    }
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        Fatal("cannot create the results folder \"" + shown + "\": " + error.message());
+        RemoveCreatedFolders();
+        return false;
+    }
+    // The logger writes there: try it.
+    WideString probe = WideOf(folder / ("annalist-write-test-" + std::to_string(GetCurrentProcessId())));
+    FILE* file = nullptr;
+    errno_t failure = _wfopen_s(&file, probe.c_str(), W("wb"));
+    if (failure != 0 || !file) {
+        Fatal("cannot write in the results folder \"" + shown + "\": " + std::strerror(failure ? failure : EACCES));
+        RemoveCreatedFolders();
+        return false;
+    }
+    fclose(file);
+    DeleteFileW(probe.c_str());
+    return true;
+}
+
+void CReplayDriver::RemoveCreatedFolders()
+{
+    std::error_code error;
+    for (auto it = m_createdFolders.rbegin(); it != m_createdFolders.rend(); ++it)
+        std::filesystem::remove(PathOf(*it), error); // only when empty
+    m_createdFolders.clear();
+}
+
+bool CReplayDriver::PrepareSettings(CPrivateRegistry& registry)
+{
+    std::string error;
+    if (!registry.Begin(error)) {
+        Fatal(error);
+        return false;
+    }
+    if (m_options.settingsFile.empty()) {
+        if (!WriteDefaultSettings(m_root, error)) {
+            Fatal("cannot write the default settings under HKEY_LOCAL_MACHINE\\" + Utf8FromWide(m_root) + ": " +
+                  error);
+            return false;
+        }
+        return true;
+    }
+    if (!ImportRegFile(WideFromUtf8Lenient(m_options.settingsFile), kPrivateKeyOptions, error)) {
+        Fatal("cannot import the settings \"" + m_options.settingsFile + "\": " + error);
+        return false;
+    }
+    return true;
+}
+
+bool CReplayDriver::StartLogger()
+{
+    SetEnvironmentVariableW(W("ANNALIST_PRODUCT_LEVEL"), m_options.earlierLevel ? W("earlier") : W("current"));
+    HRESULT hr = CreateLogger(m_logger);
+    if (FAILED(hr)) {
+        Fatal("cannot create the logger through its class object: " + HresultText(hr));
+        return false;
+    }
+    SetErrorInfo(0, nullptr);
+    CScopedBstr root(m_root);
+    hr = m_logger->SetRegistryRoot(root.Get());
+    if (FAILED(hr)) {
+        std::string text = ErrorText();
+        Fatal("SetRegistryRoot failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text));
+        return false;
+    }
+    SetErrorInfo(0, nullptr);
+    CScopedBstr path(m_resultsPath);
+    hr = m_logger->put_ReportPath(path.Get());
+    if (FAILED(hr)) {
+        std::string text = ErrorText();
+        WideString directory;
+        std::string hint;
+        if (!ReadDirectorySetting(m_root, directory))
+            hint = " (the settings have no \"Directory\" value under HKEY_LOCAL_MACHINE\\" + Utf8FromWide(m_root) +
+                   "; see --settings and --root)";
+        Fatal("the logger cannot use the results folder \"" + Shown(m_resultsPath) + "\": ReportPath failed: " +
+              HresultText(hr) + (text.empty() ? "" : ": " + text) + hint);
+        return false;
+    }
+    WideString directory;
+    ReadDirectorySetting(m_root, directory);
+    m_pathFolder = m_resultsFolder = ResultsFolderFor(m_resultsPath, directory);
+    if (m_options.hasFilter) {
+        SetErrorInfo(0, nullptr);
+        hr = m_logger->put_Filter(static_cast<tagReportFilter>(m_options.filter));
+        if (FAILED(hr)) {
+            std::string text = ErrorText();
+            Fatal("Filter failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text));
+            return false;
+        }
+    }
+    return true;
+}
+
+void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr)
+{
+    ++m_statistics.failedCalls;
+    std::string text = ErrorText();
+    m_console.Message("line " + std::to_string(line) + ": " + what + " failed: " + HresultText(hr) +
+                      (text.empty() ? "" : ": " + text));
+}
+
+void CReplayDriver::Skipped(long line, const std::string& reason)
+{
+    ++m_statistics.skippedLines;
+    m_console.Message("line " + std::to_string(line) + ": " + reason + "; line skipped");
+}
+
+void CReplayDriver::NoteRunEvents(const std::string& type, long line)
+{
+    // Results are opened (in the folder of the last ReportPath) by these two.
+    if (type == "StartRepLog" || type == "EndBP") {
+        m_resultsFolder = m_pathFolder;
+        m_runStarted = true;
+    }
+    if (type == "StartRepLog" && m_runStartLine == 0)
+        m_runStartLine = line;
+    else if (type == "EndRepLog" || type == "EndBP")
+        m_runStartLine = 0;
+}
+
+bool CReplayDriver::Perform(const ReplayCall& call, long line)
+{
+    HRESULT hr = S_OK;
+    switch (call.kind) {
+    case CallKind::LogEvent: {
+        CInterfacePtr<IDictionary> description;
+        std::string reason;
+        if (call.hasDescription && !BuildDescription(call.description, description, reason)) {
+            Skipped(line, reason);
+            return false;
+        }
+        WideString type;
+        WideFromUtf8(call.type, type);
+        CScopedBstr typeText(type);
+        VARIANT time;
+        VariantInit(&time);
+        if (call.hasTime) {
+            V_VT(&time) = VT_DATE;
+            V_DATE(&time) = call.time;
+        }
+        ++m_statistics.calls;
+        SetErrorInfo(0, nullptr);
+        hr = m_logger->LogEvent(typeText.Get(), description.Get(), call.parent, call.id, time);
+        NoteRunEvents(call.type, line);
+        break;
+    }
+    case CallKind::SetStatus:
+        ++m_statistics.calls;
+        SetErrorInfo(0, nullptr);
+        hr = m_logger->SetStatus(call.id, static_cast<tagKovReportEvent>(call.status));
+        break;
+    case CallKind::Filter:
+        ++m_statistics.calls;
+        SetErrorInfo(0, nullptr);
+        hr = m_logger->put_Filter(static_cast<tagReportFilter>(call.filter));
+        break;
+    case CallKind::SetRegistryRoot: {
+        WideString root;
+        WideFromUtf8(call.text, root);
+        CScopedBstr text(root);
+        ++m_statistics.calls;
+        SetErrorInfo(0, nullptr);
+        hr = m_logger->SetRegistryRoot(text.Get());
+        m_root = root;
+        break;
+    }
+    case CallKind::ReportPath: {
+        WideString path;
+        WideFromUtf8(call.text, path);
+        CScopedBstr text(path);
+        ++m_statistics.calls;
+        SetErrorInfo(0, nullptr);
+        hr = m_logger->put_ReportPath(text.Get());
+        if (SUCCEEDED(hr)) {
+            WideString directory;
+            ReadDirectorySetting(m_root, directory);
+            std::error_code error;
+            std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
+            m_pathFolder = ResultsFolderFor(error ? path : WideOf(absolute), directory);
+        }
+        break;
+    }
+    }
+    if (FAILED(hr)) {
+        CallFailed(line, CallName(call.kind), hr);
+        return false;
+    }
+    return true;
+}
+
+void CReplayDriver::ReplayLines(CEventLogReader& reader)
+{
+    m_console.StartProgress(m_console.ProgressAllowed() ? reader.CountEventLines() : 0);
+    PAL_WatchInterrupt();
+    std::string text;
+    long line = 0;
+    while (reader.Next(text, line)) {
+        if (PAL_Interrupted()) {
+            m_statistics.interrupted = true;
+            m_console.Message("annalist: interrupted before line " + std::to_string(line));
+            break;
+        }
+        ++m_statistics.lines;
+        m_lastLine = line;
+        ReplayCall call;
+        std::string reason;
+        if (!ParseReplayCall(text, call, reason)) {
+            Skipped(line, reason);
+        } else {
+            for (const std::string& key : call.ignoredKeys) {
+                ++m_statistics.warnings;
+                m_console.Message("line " + std::to_string(line) + ": warning: \"" + key + "\" means nothing for " +
+                                  CallName(call.kind) + "; ignored");
+            }
+            Perform(call, line);
+        }
+        m_console.Progress(m_statistics.lines);
+    }
+    m_console.EndProgress();
+}
+
+void CReplayDriver::EndOpenRun()
+{
+    if (m_runStartLine == 0)
+        return;
+    ++m_statistics.warnings;
+    m_statistics.closedOpenRun = true;
+    m_console.Message(std::string("annalist: warning: ") +
+                      (m_statistics.interrupted ? "the replay stopped" : "the event log ends") +
+                      " inside the run started on line " + std::to_string(m_runStartLine) +
+                      " (no \"EndRepLog\"); ending it as \"EndRepLog\" would");
+    CScopedBstr type(W("EndRepLog"));
+    VARIANT time;
+    VariantInit(&time);
+    SetErrorInfo(0, nullptr);
+    HRESULT hr = m_logger->LogEvent(type.Get(), nullptr, 0, 0, time);
+    if (FAILED(hr)) {
+        ++m_statistics.failedCalls;
+        std::string text = ErrorText();
+        m_console.Message("annalist: ending the open run failed: LogEvent failed: " + HresultText(hr) +
+                          (text.empty() ? "" : ": " + text));
+    }
+    m_runStartLine = 0;
+}
+
+void CReplayDriver::PrintSummary()
+{
+    ReplaySummaryInput input;
+    input.eventsFile = m_options.eventsFile;
+    input.resultsFolder = Shown(m_resultsFolder);
+    input.statistics = m_statistics;
+    input.runStarted = m_runStarted;
+    std::string error;
+    WideString results = m_resultsFolder + W("\\Results.xml");
+    input.reportRead = GetFileAttributesW(results.c_str()) != INVALID_FILE_ATTRIBUTES &&
+                       ReadReportContents(results, input.report, error);
+    std::error_code failure;
+    std::filesystem::path folder = PathOf(m_resultsFolder);
+    for (std::filesystem::directory_iterator it(folder, failure), end; !failure && it != end; it.increment(failure)) {
+        std::string name = Utf8FromWide(WideOf(it->path().filename()));
+        if (it->is_directory(failure))
+            name += static_cast<char>(std::filesystem::path::preferred_separator);
+        input.files.push_back(name);
+    }
+    std::sort(input.files.begin(), input.files.end());
+    m_console.Print(FormatReplaySummary(input));
+}
+
+int CReplayDriver::Run()
+{
+    CEventLogReader reader;
+    std::string reason;
+    if (!reader.Open(WideFromUtf8Lenient(m_options.eventsFile), reason)) {
+        Fatal("cannot read the event log \"" + m_options.eventsFile + "\": " + reason);
+        return 2;
+    }
+    m_root = NormalizeRegistryRoot(WideFromUtf8Lenient(m_options.root));
+    CPrivateRegistry registry;
+    if (!PrepareSettings(registry) || !PrepareResultsFolder())
+        return 2;
+    bool readFailed = false;
+    {
+        CComApartment apartment;
+        if (FAILED(apartment.Result())) {
+            Fatal("cannot initialise COM: " + HresultText(apartment.Result()));
+            return 2;
+        }
+        if (!StartLogger()) {
+            m_logger.Release();
+            RemoveCreatedFolders();
+            return 2;
+        }
+        auto start = std::chrono::steady_clock::now();
+        ReplayLines(reader);
+        readFailed = reader.ReadFailed();
+        if (readFailed)
+            Fatal("cannot read the event log \"" + m_options.eventsFile + "\" after line " +
+                  std::to_string(m_lastLine) + ": read error");
+        EndOpenRun();
+        m_logger.Release(); // a writer still running ends here
+        m_statistics.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    PrintSummary();
+    if (readFailed)
+        return 2;
+    bool clean = m_statistics.failedCalls == 0 && m_statistics.skippedLines == 0 && !m_statistics.interrupted;
+    return clean ? 0 : 1;
+}

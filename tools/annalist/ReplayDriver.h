@@ -1,0 +1,67 @@
+// CReplayDriver: `annalist replay`. It reads the event log line by line and
+// makes each line's call on a fresh logger (created through the library's
+// class object), inside a private registry that holds the logger's settings.
+// Before the first line it calls SetRegistryRoot (the --root key) and
+// ReportPath (the results folder), and Filter when --filter is given.
+//
+// A call that fails is reported on stderr with its line number, HRESULT and
+// the error text of the logger's error information, and the replay goes on;
+// a line that cannot be read as a call is reported and skipped. A log that
+// ends inside a run ("StartRepLog" without its "EndRepLog") is ended as
+// "EndRepLog" would end it, with a warning. At the end the summary is printed.
+//
+// Exit status: 0 when every line was read and every call succeeded, 1 when
+// some line or call failed (or the replay was interrupted), 2 when the event
+// log, the settings or the results folder cannot be used.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "annalist/CommandLine.h"
+#include "annalist/Console.h"
+#include "annalist/EventLogReader.h"
+#include "annalist/ReplayCall.h"
+#include "annalist/ReplaySettings.h"
+#include "annalist/ReplaySummary.h"
+#include "core/InterfacePtr.h"
+#include "core/LoggerInterfaces.h"
+
+class CReplayDriver {
+public:
+    CReplayDriver(const ReplayOptions& options, CConsole& console);
+    CReplayDriver(const CReplayDriver&) = delete;
+    CReplayDriver& operator=(const CReplayDriver&) = delete;
+
+    int Run();
+
+private:
+    bool PrepareResultsFolder();
+    bool PrepareSettings(CPrivateRegistry& registry);
+    bool StartLogger();
+    void ReplayLines(CEventLogReader& reader);
+    // Makes the call of one line; false when it failed or was skipped.
+    bool Perform(const ReplayCall& call, long line);
+    void CallFailed(long line, const std::string& what, HRESULT hr);
+    void Skipped(long line, const std::string& reason);
+    void NoteRunEvents(const std::string& type, long line);
+    void EndOpenRun();
+    void PrintSummary();
+    void Fatal(const std::string& message);
+    // Removes the folders PrepareResultsFolder created, when they are still
+    // empty (a replay that cannot start leaves nothing behind).
+    void RemoveCreatedFolders();
+
+    const ReplayOptions& m_options;
+    CConsole& m_console;
+    WideString m_root;             // the current registry root
+    WideString m_resultsPath;      // -o, absolute
+    std::vector<WideString> m_createdFolders; // by PrepareResultsFolder, outermost first
+    WideString m_pathFolder;       // the folder of the last ReportPath (with "Directory")
+    WideString m_resultsFolder;    // where the report of the last run opened is
+    CInterfacePtr<ILogMedia3> m_logger;
+    long m_runStartLine = 0;       // line of the "StartRepLog" of the open run
+    bool m_runStarted = false;     // some "StartRepLog" or "EndBP" was logged
+    long m_lastLine = 0;
+    ReplayStatistics m_statistics;
+};

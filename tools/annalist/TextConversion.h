@@ -1,0 +1,24 @@
+// Conversions between the tool's UTF-8 texts (arguments, JSON, console) and
+// the library's UTF-16 texts, and the few text helpers the tool's messages use.
+#pragma once
+
+#include <string>
+
+#include "pal/pal.h"
+
+// UTF-8 to UTF-16; zero characters inside the text are kept. False (and
+// `wide` unchanged) when the text is not UTF-8.
+bool WideFromUtf8(const std::string& text, WideString& wide);
+// As above; text that is not UTF-8 is taken byte by byte (Latin-1), so that a
+// file name can still be shown and tried.
+WideString WideFromUtf8Lenient(const std::string& text);
+// UTF-16 to UTF-8 (a lone surrogate becomes U+FFFD); zero characters inside
+// the text are kept.
+std::string Utf8FromWide(const WCHAR* text, size_t length);
+std::string Utf8FromWide(const WideString& text);
+std::string Utf8FromBstr(BSTR text);
+
+// "0x80004005".
+std::string HresultText(HRESULT hr);
+// The number of characters (code points) of UTF-8 text, for aligning columns.
+size_t Utf8Width(const std::string& text);
