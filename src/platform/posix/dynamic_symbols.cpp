@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -73,6 +74,47 @@ FARPROC FindInLoadedObject(const char* path, const char* symbol)
     return reinterpret_cast<FARPROC>(address);
 }
 
+// The path under which an object named by a path is loaded; empty when it is
+// not loaded.
+std::string LoadedObjectPath(const std::string& file)
+{
+    void* handle = dlopen(file.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (!handle)
+        return std::string();
+    std::string path;
+    link_map* map = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && map->l_name[0])
+        path = map->l_name;
+    dlclose(handle);
+    return path;
+}
+
+// The path of a loaded object whose file name is `file`, found in the list of
+// the process's loaded objects. Unlike dlopen with RTLD_NOLOAD, this does not
+// search the library folders on disk, which matters because the logger asks
+// for the host's libraries with every event.
+std::string LoadedObjectPathByFileName(const std::string& file)
+{
+    struct Search {
+        const std::string* file;
+        std::string path;
+    } search{&file, std::string()};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) -> int {
+            Search* wanted = static_cast<Search*>(data);
+            const char* name = info->dlpi_name;
+            if (!name || !*name)
+                return 0;
+            const char* slash = std::strrchr(name, '/');
+            if (*wanted->file != (slash ? slash + 1 : name))
+                return 0;
+            wanted->path = name;
+            return 1;
+        },
+        &search);
+    return search.path;
+}
+
 } // namespace
 
 PalModule* PalFindLoadedSharedObject(const WCHAR* name)
@@ -82,16 +124,7 @@ PalModule* PalFindLoadedSharedObject(const WCHAR* name)
         return nullptr;
     }
     std::string file = SharedObjectFileName(name);
-    void* handle = dlopen(file.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-    if (!handle) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    std::string path;
-    link_map* map = nullptr;
-    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && map->l_name[0])
-        path = map->l_name;
-    dlclose(handle);
+    std::string path = file.find('/') == std::string::npos ? LoadedObjectPathByFileName(file) : LoadedObjectPath(file);
     if (path.empty()) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;

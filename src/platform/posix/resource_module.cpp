@@ -197,7 +197,19 @@ struct PalExecutableOnlyModule : PalModule {
 
 } // namespace
 
-bool PalExecutableFilePath(std::string& path) { return RealPath("/proc/self/exe", path); }
+// The files of the program and of the library do not move while the process
+// runs, so their paths are resolved once: module lookups by name ask for them
+// with every event.
+bool PalExecutableFilePath(std::string& path)
+{
+    static const std::string executable = [] {
+        std::string resolved;
+        RealPath("/proc/self/exe", resolved);
+        return resolved;
+    }();
+    path = executable;
+    return !path.empty();
+}
 
 bool PalLibraryIsExecutable()
 {
@@ -210,7 +222,13 @@ bool PalLibraryFilePath(std::string& path)
 {
     if (PalLibraryIsExecutable())
         return PalExecutableFilePath(path);
-    return RealPath(LibraryLinkMap()->l_name, path);
+    static const std::string library = [] {
+        std::string resolved;
+        RealPath(LibraryLinkMap()->l_name, resolved);
+        return resolved;
+    }();
+    path = library;
+    return !path.empty();
 }
 
 PalModule* PalExecutableModule()
