@@ -11,17 +11,17 @@ void CXMLStartActionNodeData::GetXMLText(CBstrString& text)
     text.Format(kActionStart, static_cast<int>(m_rID), nameElement.c_str());
 }
 
-void CXMLEndActionNodeData::GetXMLText(CBstrString& text)
+CXMLEndActionNodeData::CXMLEndActionNodeData(ProductLevel level) noexcept
+    : CXMLScopeEndNodeData(kActionEnd, level)
 {
-    BuildScopeEndText(kActionEnd, m_summary, m_nodeArgs, text);
 }
 
-void CXMLStartActionIterNodeData::GetXMLText(CBstrString& text)
+CXMLStartActionIterNodeData::CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept
+    : CXMLIterationStartNodeData(kActionIterationStart, recordId, iteration)
 {
-    text.Format(kActionIterationStart, static_cast<int>(m_rID), static_cast<int>(m_iteration));
 }
 
-void CXMLEndActionIterNodeData::GetXMLText(CBstrString& text)
+CXMLEndActionIterNodeData::CXMLEndActionIterNodeData(ProductLevel level) noexcept
+    : CXMLScopeEndNodeData(kActionIterationEnd, level)
 {
-    BuildScopeEndText(kActionIterationEnd, m_summary, m_nodeArgs, text);
 }

@@ -18,40 +18,19 @@ private:
 };
 
 // Action end: summary, node arguments, "</Action>".
-class CXMLEndActionNodeData : public CXMLNodeDataBase {
+class CXMLEndActionNodeData : public CXMLScopeEndNodeData {
 public:
-    explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
-    void GetXMLText(CBstrString& text) override;
-    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-    SummaryData* GetSummary() override { return &m_summary; }
-
-private:
-    NodeArgsData m_nodeArgs;
-    SummaryData m_summary;
+    explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };
 
 // AIter start: identifier and iteration number.
-class CXMLStartActionIterNodeData : public CXMLNodeDataBase {
+class CXMLStartActionIterNodeData : public CXMLIterationStartNodeData {
 public:
-    CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept
-        : CXMLNodeDataBase(recordId), m_iteration(iteration)
-    {
-    }
-    void GetXMLText(CBstrString& text) override;
-
-private:
-    LONG m_iteration;
+    CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept;
 };
 
 // AIter end: summary, node arguments, "</AIter>".
-class CXMLEndActionIterNodeData : public CXMLNodeDataBase {
+class CXMLEndActionIterNodeData : public CXMLScopeEndNodeData {
 public:
-    explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
-    void GetXMLText(CBstrString& text) override;
-    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-    SummaryData* GetSummary() override { return &m_summary; }
-
-private:
-    NodeArgsData m_nodeArgs;
-    SummaryData m_summary;
+    explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };

@@ -1,11 +1,15 @@
 #include "report/XMLNodeDataBase.h"
 
-void BuildScopeEndText(const WCHAR* endTemplate, const SummaryData& summary, const NodeArgsData& nodeArgs,
-                       CBstrString& text) noexcept
+void CXMLScopeEndNodeData::GetXMLText(CBstrString& text)
 {
     CBstrString summaryText;
     CBstrString nodeArgsText;
-    summary.GetXMLText(summaryText);
-    nodeArgs.GetXMLText(nodeArgsText);
-    text.Format(endTemplate, summaryText.c_str(), nodeArgsText.c_str());
+    m_summary.GetXMLText(summaryText);
+    m_nodeArgs.GetXMLText(nodeArgsText);
+    text.Format(m_endTemplate, summaryText.c_str(), nodeArgsText.c_str());
+}
+
+void CXMLIterationStartNodeData::GetXMLText(CBstrString& text)
+{
+    text.Format(m_startTemplate, static_cast<int>(m_rID), static_cast<int>(m_iteration));
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "report/NodeArgsData.h"
+#include "report/ProductLevel.h"
 #include "report/SummaryData.h"
 #include "text/BstrString.h"
 
@@ -32,7 +33,36 @@ protected:
     LONG m_rID;
 };
 
-// The end text of a test, an action or one of their iterations: the summary,
-// the node arguments, then the end tag (endTemplate is "%s%s</X>\r\n").
-void BuildScopeEndText(const WCHAR* endTemplate, const SummaryData& summary, const NodeArgsData& nodeArgs,
-                       CBstrString& text) noexcept;
+// The end of a test, an action or one of their iterations: the summary, the
+// node arguments, then the end tag (endTemplate is "%s%s</X>\r\n", a fixed
+// template that outlives the record).
+class CXMLScopeEndNodeData : public CXMLNodeDataBase {
+public:
+    CXMLScopeEndNodeData(const WCHAR* endTemplate, ProductLevel level) noexcept
+        : m_endTemplate(endTemplate), m_nodeArgs(level)
+    {
+    }
+    void GetXMLText(CBstrString& text) override;
+    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
+    SummaryData* GetSummary() override { return &m_summary; }
+
+private:
+    const WCHAR* m_endTemplate;
+    NodeArgsData m_nodeArgs;
+    SummaryData m_summary;
+};
+
+// The start of a test's or an action's iteration: identifier and iteration
+// number (startTemplate is a fixed template that outlives the record).
+class CXMLIterationStartNodeData : public CXMLNodeDataBase {
+public:
+    CXMLIterationStartNodeData(const WCHAR* startTemplate, LONG recordId, LONG iteration) noexcept
+        : CXMLNodeDataBase(recordId), m_startTemplate(startTemplate), m_iteration(iteration)
+    {
+    }
+    void GetXMLText(CBstrString& text) override;
+
+private:
+    const WCHAR* m_startTemplate;
+    LONG m_iteration;
+};

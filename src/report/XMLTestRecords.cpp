@@ -69,14 +69,17 @@ void CXMLStartTestNodeData::GetXMLText(CBstrString& text)
                 testSet.c_str(), testInstance.c_str(), runType.c_str());
 }
 
-void CXMLEndTestNodeData::GetXMLText(CBstrString& text) { BuildScopeEndText(kDocEnd, m_summary, m_nodeArgs, text); }
-
-void CXMLStartTestIterNodeData::GetXMLText(CBstrString& text)
+CXMLEndTestNodeData::CXMLEndTestNodeData(ProductLevel level) noexcept
+    : CXMLScopeEndNodeData(kDocEnd, level)
 {
-    text.Format(kTestIterationStart, static_cast<int>(m_rID), static_cast<int>(m_iteration));
 }
 
-void CXMLEndTestIterNodeData::GetXMLText(CBstrString& text)
+CXMLStartTestIterNodeData::CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
+    : CXMLIterationStartNodeData(kTestIterationStart, recordId, iteration)
 {
-    BuildScopeEndText(kTestIterationEnd, m_summary, m_nodeArgs, text);
+}
+
+CXMLEndTestIterNodeData::CXMLEndTestIterNodeData(ProductLevel level) noexcept
+    : CXMLScopeEndNodeData(kTestIterationEnd, level)
+{
 }

@@ -34,40 +34,19 @@ private:
 };
 
 // Doc end: summary, node arguments, "</Doc>".
-class CXMLEndTestNodeData : public CXMLNodeDataBase {
+class CXMLEndTestNodeData : public CXMLScopeEndNodeData {
 public:
-    explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
-    void GetXMLText(CBstrString& text) override;
-    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-    SummaryData* GetSummary() override { return &m_summary; }
-
-private:
-    NodeArgsData m_nodeArgs;
-    SummaryData m_summary;
+    explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };
 
 // DIter start: identifier and iteration number.
-class CXMLStartTestIterNodeData : public CXMLNodeDataBase {
+class CXMLStartTestIterNodeData : public CXMLIterationStartNodeData {
 public:
-    CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
-        : CXMLNodeDataBase(recordId), m_iteration(iteration)
-    {
-    }
-    void GetXMLText(CBstrString& text) override;
-
-private:
-    LONG m_iteration;
+    CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept;
 };
 
 // DIter end: summary, node arguments, "</DIter>".
-class CXMLEndTestIterNodeData : public CXMLNodeDataBase {
+class CXMLEndTestIterNodeData : public CXMLScopeEndNodeData {
 public:
-    explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
-    void GetXMLText(CBstrString& text) override;
-    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-    SummaryData* GetSummary() override { return &m_summary; }
-
-private:
-    NodeArgsData m_nodeArgs;
-    SummaryData m_summary;
+    explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };

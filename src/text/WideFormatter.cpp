@@ -90,7 +90,9 @@ private:
 
 enum class Size { Default, Char, Short, Long32, Long64, Pointer };
 
-struct Spec {
+// One conversion of a template: its flags, width, precision, size prefix and
+// conversion letter.
+struct FieldFormat {
     bool left = false;
     bool plus = false;
     bool blank = false;
@@ -105,16 +107,16 @@ struct Spec {
 };
 
 // Pads a field of `length` units to the width, before or after the field.
-size_t PaddingFor(const Spec& spec, size_t length) { return spec.width > length ? spec.width - length : 0; }
+size_t PaddingFor(const FieldFormat& field, size_t length) { return field.width > length ? field.width - length : 0; }
 
 // A text argument: precision limits the units read, the width pads it (with
 // zeros under the 0 flag, as the Windows runtime does).
-void PutText(Output& out, const Spec& spec, const WCHAR* wide, const char* narrow)
+void PutText(Output& out, const FieldFormat& field, const WCHAR* wide, const char* narrow)
 {
     static const char kNull[] = "(null)";
     if (!wide && !narrow)
         narrow = kNull;
-    size_t limit = spec.precision < 0 ? std::numeric_limits<size_t>::max() : static_cast<size_t>(spec.precision);
+    size_t limit = field.precision < 0 ? std::numeric_limits<size_t>::max() : static_cast<size_t>(field.precision);
     size_t length = 0;
     if (wide)
         while (length < limit && wide[length])
@@ -122,51 +124,51 @@ void PutText(Output& out, const Spec& spec, const WCHAR* wide, const char* narro
     else
         while (length < limit && narrow[length])
             ++length;
-    size_t padding = PaddingFor(spec, length);
-    if (!spec.left)
-        out.Repeat(spec.zero ? W('0') : W(' '), padding);
+    size_t padding = PaddingFor(field, length);
+    if (!field.left)
+        out.Repeat(field.zero ? W('0') : W(' '), padding);
     if (wide)
         out.Put(wide, length);
     else
         out.PutNarrow(narrow, length);
-    if (spec.left)
+    if (field.left)
         out.Repeat(W(' '), padding);
 }
 
-void PutCharacter(Output& out, const Spec& spec, WCHAR unit)
+void PutCharacter(Output& out, const FieldFormat& field, WCHAR unit)
 {
-    size_t padding = PaddingFor(spec, 1);
-    if (!spec.left)
-        out.Repeat(spec.zero ? W('0') : W(' '), padding);
+    size_t padding = PaddingFor(field, 1);
+    if (!field.left)
+        out.Repeat(field.zero ? W('0') : W(' '), padding);
     out.Put(unit);
-    if (spec.left)
+    if (field.left)
         out.Repeat(W(' '), padding);
 }
 
 // Sign or prefix, zeros, digits, padded to the width.
-void PutField(Output& out, const Spec& spec, const char* prefix, const char* body, size_t bodyLength,
+void PutField(Output& out, const FieldFormat& field, const char* prefix, const char* body, size_t bodyLength,
               size_t precisionZeros, bool zeroPadAllowed)
 {
     size_t prefixLength = std::strlen(prefix);
     size_t length = prefixLength + precisionZeros + bodyLength;
-    size_t padding = PaddingFor(spec, length);
-    bool zeroPad = spec.zero && !spec.left && zeroPadAllowed;
-    if (!spec.left && !zeroPad)
+    size_t padding = PaddingFor(field, length);
+    bool zeroPad = field.zero && !field.left && zeroPadAllowed;
+    if (!field.left && !zeroPad)
         out.Repeat(W(' '), padding);
     out.PutNarrow(prefix, prefixLength);
     if (zeroPad)
         out.Repeat(W('0'), padding);
     out.Repeat(W('0'), precisionZeros);
     out.PutNarrow(body, bodyLength);
-    if (spec.left)
+    if (field.left)
         out.Repeat(W(' '), padding);
 }
 
-void PutInteger(Output& out, const Spec& spec, unsigned long long magnitude, bool negative, bool isSigned)
+void PutInteger(Output& out, const FieldFormat& field, unsigned long long magnitude, bool negative, bool isSigned)
 {
     unsigned base = 10;
     const char* digitSet = "0123456789abcdef";
-    switch (spec.conversion) {
+    switch (field.conversion) {
     case 'o':
         base = 8;
         break;
@@ -188,35 +190,35 @@ void PutInteger(Output& out, const Spec& spec, unsigned long long magnitude, boo
     char* body = end;
     for (unsigned long long rest = magnitude; rest; rest /= base)
         *--body = digitSet[rest % base];
-    if (magnitude == 0 && spec.precision != 0)
+    if (magnitude == 0 && field.precision != 0)
         *--body = '0';
     size_t count = static_cast<size_t>(end - body);
 
-    size_t zeros = spec.precision > 0 && static_cast<size_t>(spec.precision) > count
-                       ? static_cast<size_t>(spec.precision) - count
+    size_t zeros = field.precision > 0 && static_cast<size_t>(field.precision) > count
+                       ? static_cast<size_t>(field.precision) - count
                        : 0;
 
     const char* prefix = "";
     if (isSigned) {
         if (negative)
             prefix = "-";
-        else if (spec.plus)
+        else if (field.plus)
             prefix = "+";
-        else if (spec.blank)
+        else if (field.blank)
             prefix = " ";
-    } else if (spec.alternate) {
-        if (spec.conversion == 'o') {
+    } else if (field.alternate) {
+        if (field.conversion == 'o') {
             if (zeros == 0 && (count == 0 || body[0] != '0'))
                 zeros = 1;
-        } else if (spec.conversion == 'p') {
+        } else if (field.conversion == 'p') {
             prefix = "0X";
-        } else if (spec.conversion == 'x' && magnitude != 0) {
+        } else if (field.conversion == 'x' && magnitude != 0) {
             prefix = "0x";
-        } else if (spec.conversion == 'X' && magnitude != 0) {
+        } else if (field.conversion == 'X' && magnitude != 0) {
             prefix = "0X";
         }
     }
-    PutField(out, spec, prefix, body, count, zeros, spec.precision < 0);
+    PutField(out, field, prefix, body, count, zeros, field.precision < 0);
 }
 
 // A buffer for the digits of a double: on the stack when small enough.
@@ -297,28 +299,28 @@ size_t EnsurePoint(char* body, size_t length, char exponentMark)
     return length + 1;
 }
 
-void PutDouble(Output& out, const Spec& spec, double value)
+void PutDouble(Output& out, const FieldFormat& field, double value)
 {
-    WCHAR conversion = spec.conversion;
+    WCHAR conversion = field.conversion;
     bool upper = conversion == 'E' || conversion == 'F' || conversion == 'G' || conversion == 'A';
     WCHAR lower = upper ? static_cast<WCHAR>(conversion + ('a' - 'A')) : conversion;
 
     const char* sign = "";
     if (std::signbit(value))
         sign = "-";
-    else if (spec.plus)
+    else if (field.plus)
         sign = "+";
-    else if (spec.blank)
+    else if (field.blank)
         sign = " ";
 
     if (!std::isfinite(value)) {
         const char* body = std::isnan(value) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
-        PutField(out, spec, sign, body, 3, 0, false);
+        PutField(out, field, sign, body, 3, 0, false);
         return;
     }
     double magnitude = std::fabs(value);
 
-    int precision = spec.precision;
+    int precision = field.precision;
     if (precision < 0 && lower != 'a')
         precision = 6;
     size_t precisionRoom = precision < 0 ? 0 : static_cast<size_t>(precision);
@@ -334,11 +336,11 @@ void PutDouble(Output& out, const Spec& spec, double value)
 
     if (lower == 'f') {
         length = ToChars(body, room, magnitude, std::chars_format::fixed, precision);
-        if (spec.alternate)
+        if (field.alternate)
             length = EnsurePoint(body, length, 'e');
     } else if (lower == 'e') {
         length = ToChars(body, room, magnitude, std::chars_format::scientific, precision);
-        if (spec.alternate)
+        if (field.alternate)
             length = EnsurePoint(body, length, 'e');
     } else if (lower == 'g') {
         int significant = precision == 0 ? 1 : precision;
@@ -346,13 +348,13 @@ void PutDouble(Output& out, const Spec& spec, double value)
         int exponent = ExponentOf(body, length);
         if (exponent < significant && exponent >= -4)
             length = ToChars(body, room, magnitude, std::chars_format::fixed, significant - 1 - exponent);
-        if (spec.alternate)
+        if (field.alternate)
             length = EnsurePoint(body, length, 'e');
         else
             length = StripFractionZeros(body, length);
     } else { // 'a'
         length = ToChars(body, room, magnitude, std::chars_format::hex, precision);
-        if (spec.alternate)
+        if (field.alternate)
             length = EnsurePoint(body, length, 'p');
     }
     if (length == 0) {
@@ -368,7 +370,7 @@ void PutDouble(Output& out, const Spec& spec, double value)
     std::strcpy(prefix, sign);
     if (lower == 'a')
         std::strcat(prefix, upper ? "0X" : "0x");
-    PutField(out, spec, prefix, body, length, 0, true);
+    PutField(out, field, prefix, body, length, 0, true);
 }
 
 bool IsDigit(WCHAR unit) { return unit >= '0' && unit <= '9'; }
@@ -387,19 +389,19 @@ int ReadNumber(const WCHAR*& p)
 
 // Parses flags, width, precision and size prefix; p is just past the '%'.
 // Returns false when the template ends inside the conversion.
-bool ParseSpec(const WCHAR*& p, va_list* args, Spec& spec)
+bool ParseFieldFormat(const WCHAR*& p, va_list* args, FieldFormat& field)
 {
     for (;; ++p) {
         if (*p == '-')
-            spec.left = true;
+            field.left = true;
         else if (*p == '+')
-            spec.plus = true;
+            field.plus = true;
         else if (*p == ' ')
-            spec.blank = true;
+            field.blank = true;
         else if (*p == '#')
-            spec.alternate = true;
+            field.alternate = true;
         else if (*p == '0')
-            spec.zero = true;
+            field.zero = true;
         else
             break;
     }
@@ -408,13 +410,13 @@ bool ParseSpec(const WCHAR*& p, va_list* args, Spec& spec)
         ++p;
         int width = va_arg(*args, int);
         if (width < 0) {
-            spec.left = true;
-            spec.width = static_cast<size_t>(-static_cast<long long>(width));
+            field.left = true;
+            field.width = static_cast<size_t>(-static_cast<long long>(width));
         } else {
-            spec.width = static_cast<size_t>(width);
+            field.width = static_cast<size_t>(width);
         }
     } else {
-        spec.width = static_cast<size_t>(ReadNumber(p));
+        field.width = static_cast<size_t>(ReadNumber(p));
     }
 
     if (*p == '.') {
@@ -422,47 +424,47 @@ bool ParseSpec(const WCHAR*& p, va_list* args, Spec& spec)
         if (*p == '*') {
             ++p;
             int precision = va_arg(*args, int);
-            spec.precision = precision < 0 ? -1 : precision;
+            field.precision = precision < 0 ? -1 : precision;
         } else {
-            spec.precision = ReadNumber(p);
+            field.precision = ReadNumber(p);
         }
     }
 
     for (bool more = true; more;) {
         switch (*p) {
         case 'h':
-            spec.narrow = true;
-            spec.size = spec.size == Size::Short ? Size::Char : Size::Short;
+            field.narrow = true;
+            field.size = field.size == Size::Short ? Size::Char : Size::Short;
             ++p;
             break;
         case 'l':
-            spec.wide = true;
-            spec.size = spec.size == Size::Long32 ? Size::Long64 : Size::Long32;
+            field.wide = true;
+            field.size = field.size == Size::Long32 ? Size::Long64 : Size::Long32;
             ++p;
             break;
         case 'w':
-            spec.wide = true;
+            field.wide = true;
             ++p;
             break;
         case 'I':
             if (p[1] == '6' && p[2] == '4') {
-                spec.size = Size::Long64;
+                field.size = Size::Long64;
                 p += 3;
             } else if (p[1] == '3' && p[2] == '2') {
-                spec.size = Size::Long32;
+                field.size = Size::Long32;
                 p += 3;
             } else {
-                spec.size = Size::Pointer;
+                field.size = Size::Pointer;
                 ++p;
             }
             break;
         case 'z':
         case 't':
-            spec.size = Size::Pointer;
+            field.size = Size::Pointer;
             ++p;
             break;
         case 'j':
-            spec.size = Size::Long64;
+            field.size = Size::Long64;
             ++p;
             break;
         case 'F':
@@ -478,7 +480,7 @@ bool ParseSpec(const WCHAR*& p, va_list* args, Spec& spec)
 
     if (!*p)
         return false;
-    spec.conversion = *p++;
+    field.conversion = *p++;
     return true;
 }
 
@@ -535,44 +537,45 @@ void StoreCount(va_list* args, Size size, size_t count)
     }
 }
 
-void FormatConversion(Output& out, Spec& spec, va_list* args)
+void FormatConversion(Output& out, FieldFormat& field, va_list* args)
 {
-    switch (spec.conversion) {
+    switch (field.conversion) {
     case 'd':
     case 'i': {
-        long long value = ReadSigned(args, spec.size);
+        long long value = ReadSigned(args, field.size);
         unsigned long long magnitude =
             value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-        PutInteger(out, spec, magnitude, value < 0, true);
+        PutInteger(out, field, magnitude, value < 0, true);
         break;
     }
     case 'u':
     case 'o':
     case 'x':
     case 'X':
-        PutInteger(out, spec, ReadUnsigned(args, spec.size), false, false);
+        PutInteger(out, field, ReadUnsigned(args, field.size), false, false);
         break;
     case 'p':
-        spec.precision = static_cast<int>(2 * sizeof(void*));
-        PutInteger(out, spec, reinterpret_cast<uintptr_t>(va_arg(*args, void*)), false, false);
+        field.precision = static_cast<int>(2 * sizeof(void*));
+        PutInteger(out, field, reinterpret_cast<uintptr_t>(va_arg(*args, void*)), false, false);
         break;
     case 'n':
-        StoreCount(args, spec.size, out.Length());
+        StoreCount(args, field.size, out.Length());
         break;
     case 's':
     case 'S': {
-        bool wide = spec.conversion == 's' ? !spec.narrow : spec.wide;
+        bool wide = field.conversion == 's' ? !field.narrow : field.wide;
         if (wide)
-            PutText(out, spec, va_arg(*args, const WCHAR*), nullptr);
+            PutText(out, field, va_arg(*args, const WCHAR*), nullptr);
         else
-            PutText(out, spec, nullptr, va_arg(*args, const char*));
+            PutText(out, field, nullptr, va_arg(*args, const char*));
         break;
     }
     case 'c':
     case 'C': {
-        bool wide = spec.conversion == 'c' ? !spec.narrow : spec.wide;
+        bool wide = field.conversion == 'c' ? !field.narrow : field.wide;
         int value = va_arg(*args, int);
-        PutCharacter(out, spec, wide ? static_cast<WCHAR>(value) : static_cast<WCHAR>(static_cast<unsigned char>(value)));
+        PutCharacter(out, field,
+                     wide ? static_cast<WCHAR>(value) : static_cast<WCHAR>(static_cast<unsigned char>(value)));
         break;
     }
     case 'e':
@@ -583,10 +586,10 @@ void FormatConversion(Output& out, Spec& spec, va_list* args)
     case 'G':
     case 'a':
     case 'A':
-        PutDouble(out, spec, va_arg(*args, double));
+        PutDouble(out, field, va_arg(*args, double));
         break;
     default: // '%' and any unknown conversion character: written as itself
-        out.Put(spec.conversion);
+        out.Put(field.conversion);
         break;
     }
 }
@@ -608,10 +611,10 @@ size_t WideFormatV(WCHAR* buffer, size_t capacity, const WCHAR* format, va_list 
                 continue;
             }
             ++p;
-            Spec spec;
-            if (!ParseSpec(p, &list, spec))
+            FieldFormat field;
+            if (!ParseFieldFormat(p, &list, field))
                 break;
-            FormatConversion(out, spec, &list);
+            FormatConversion(out, field, &list);
         }
         va_end(list);
     }
