@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "core/Description.h"
 #include "core/FolderNaming.h"
 #include "fs/IconFiles.h"
 #include "text/ResourceStrings.h"
@@ -10,87 +11,6 @@ namespace {
 
 const WCHAR kLocalModule[] = W("LocalDll");
 const LONG kMaxIconNumber = 0x7FFFFFFF;
-
-// A VARIANT cleared when it goes out of scope.
-class ScopedVariant {
-public:
-    ScopedVariant() { VariantInit(&m_value); }
-    ~ScopedVariant() { VariantClear(&m_value); }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
-    VARIANT* Ptr() { return &m_value; }
-
-private:
-    VARIANT m_value;
-};
-
-// A description key as the dictionary takes it: a VT_BSTR variant.
-class DescriptionKey {
-public:
-    explicit DescriptionKey(const WCHAR* key)
-    {
-        V_VT(m_key.Ptr()) = VT_BSTR;
-        V_BSTR(m_key.Ptr()) = SysAllocString(key);
-    }
-    VARIANT* Ptr() { return m_key.Ptr(); }
-    bool IsValid() { return V_BSTR(m_key.Ptr()) != nullptr; }
-
-private:
-    ScopedVariant m_key;
-};
-
-// The value under the key converted to `type` (as VariantChangeType converts,
-// read through a reference). `found` is false when the key does not exist or
-// its value does not convert; the result is the dictionary's failure, if any.
-HRESULT ReadValue(IDictionary* description, const WCHAR* key, VARTYPE type, VARIANT* out, bool& found)
-{
-    found = false;
-    DescriptionKey name(key);
-    if (!name.IsValid())
-        return E_OUTOFMEMORY;
-    VARIANT_BOOL exists = VARIANT_FALSE;
-    HRESULT hr = description->Exists(name.Ptr(), &exists);
-    if (FAILED(hr) || exists == VARIANT_FALSE)
-        return FAILED(hr) ? hr : S_OK;
-    ScopedVariant stored;
-    hr = description->get_Item(name.Ptr(), stored.Ptr());
-    if (FAILED(hr))
-        return hr;
-    ScopedVariant value;
-    if (FAILED(VariantCopyInd(value.Ptr(), stored.Ptr())))
-        return S_OK;
-    found = SUCCEEDED(VariantChangeType(out, value.Ptr(), 0, type));
-    return S_OK;
-}
-
-HRESULT ReadText(IDictionary* description, const WCHAR* key, CBstrString& out, bool& found)
-{
-    ScopedVariant value;
-    HRESULT hr = ReadValue(description, key, VT_BSTR, value.Ptr(), found);
-    if (found)
-        out = CBstrString::FromBstr(V_BSTR(value.Ptr()));
-    return hr;
-}
-
-HRESULT ReadInt(IDictionary* description, const WCHAR* key, LONG& out, bool& found)
-{
-    ScopedVariant value;
-    HRESULT hr = ReadValue(description, key, VT_I4, value.Ptr(), found);
-    if (found)
-        out = V_I4(value.Ptr());
-    return hr;
-}
-
-HRESULT WriteInt(IDictionary* description, const WCHAR* key, LONG number)
-{
-    DescriptionKey name(key);
-    if (!name.IsValid())
-        return E_OUTOFMEMORY;
-    ScopedVariant value;
-    V_VT(value.Ptr()) = VT_I4;
-    V_I4(value.Ptr()) = number;
-    return description->put_Item(name.Ptr(), value.Ptr());
-}
 
 // Whether the path names an icon file: its last four characters are ".ico",
 // in any case.
@@ -164,30 +84,24 @@ LONG CIconNumbering::IconFileNumber(const WideString& key, const CBstrString& pa
     return number;
 }
 
-HRESULT CIconNumbering::ResolveNodeIcons(IDictionary* description, const WCHAR* resultsFolder)
+HRESULT CIconNumbering::ResolveNodeIcons(IDictionary* dictionary, const WCHAR* resultsFolder)
 {
-    if (!description)
+    if (!dictionary)
         return S_OK;
     try {
+        CDescription description(dictionary);
         LONG normal = 0;
         LONG selected = 0;
         CBstrString path;
         LONG index = 0;
-        bool hasPath = false, hasIndex = false;
-        HRESULT hr = ReadText(description, W("DllPAth"), path, hasPath);
-        if (SUCCEEDED(hr))
-            hr = ReadInt(description, W("DllIconIndex"), index, hasIndex);
-        if (FAILED(hr))
-            return hr;
+        const bool hasPath = description.ReadText(W("DllPAth"), path);
+        const bool hasIndex = description.ReadInt(W("DllIconIndex"), index, 0);
 
         if (hasPath && hasIndex) {
             CBstrString target;
             m_nextIconNumber = FindFreeIconNumber(resultsFolder, m_nextIconNumber, target);
             LONG selectedIndex = index;
-            bool hasSelectedIndex = false;
-            hr = ReadInt(description, W("DllIconSelIndex"), selectedIndex, hasSelectedIndex);
-            if (FAILED(hr))
-                return hr;
+            description.ReadInt(W("DllIconSelIndex"), selectedIndex, index);
 
             const bool isIconFile = IsIconFilePath(path);
             WideString key = isIconFile ? WideString(path.c_str(), path.Length()) : ModuleIconKey(path, index);
@@ -203,10 +117,11 @@ HRESULT CIconNumbering::ResolveNodeIcons(IDictionary* description, const WCHAR* 
             }
         }
 
-        hr = WriteInt(description, W("IconIndex"), normal);
-        if (SUCCEEDED(hr))
-            hr = WriteInt(description, W("IconSelIndex"), selected);
-        return hr;
+        description.WriteInt(W("IconIndex"), normal);
+        description.WriteInt(W("IconSelIndex"), selected);
+        return S_OK;
+    } catch (const CDescriptionFailure& failure) {
+        return failure.hr;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
