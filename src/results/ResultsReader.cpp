@@ -435,6 +435,7 @@ void CResultsReader::EndNode(bool complete)
     const Status children = m_childStatus[index];
     node.recordedStatus = node.args.present ? StatusFromText(node.args.statusText) : Status::Done;
     node.status = MergeStatus(node.recordedStatus, children);
+    node.childrenStatus = children;
     if (node.IsStep()) {
         // A step with steps inside counts only when its own status shows
         // through theirs (the file holds their merged status).

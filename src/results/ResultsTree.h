@@ -104,6 +104,7 @@ struct Node {
     bool complete = false;      // its end tag was read
     Status recordedStatus = Status::Done; // as written in its node arguments
     Status status = Status::Done; // recorded, merged with every node below it
+    Status childrenStatus = Status::Done; // the nodes below it merged (Done when there are none)
     bool hasTicks = false;      // some node in it (itself included) has a time
     int64_t firstTick = 0, lastTick = 0; // the times of the first and last of them
     StepCounts counts;
@@ -112,6 +113,12 @@ struct Node {
     // arguments' display text.
     const std::string& Title() const { return name.empty() ? args.display : name; }
     bool IsStep() const { return kind == NodeKind::Step || kind == NodeKind::HtmlStep; }
+    // A step whose own recorded status is `wanted`, not only through the
+    // steps inside it.
+    bool IsStepWith(Status wanted) const
+    {
+        return IsStep() && recordedStatus == wanted && childrenStatus != wanted;
+    }
     // The time of a step: its time tick, else its date and time text read
     // as a time of its own (files of the earlier level have no ticks).
     bool StepTime(int64_t& seconds) const;
