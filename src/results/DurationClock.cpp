@@ -22,11 +22,18 @@ void CDurationClock::Observe(const CResultsReader& reader)
     if (reader.Current() != CResultsReader::Event::NodeStart)
         return;
     const Node& node = reader.CurrentNode();
-    if (node.depth == 0)
+    // A new outermost test (or another outermost node) begins.
+    bool boundary = node.depth == 0;
+    if (node.kind == NodeKind::Test) {
+        boundary = true;
+        for (size_t level = 0; const Node* outer = reader.Ancestor(level); ++level)
+            boundary = boundary && outer->kind != NodeKind::Test;
+    }
+    if (boundary)
         ++m_run;
     int64_t tick = 0;
     const bool hasTick = node.StepTime(tick);
-    if (!hasTick && node.depth != 0)
+    if (!hasTick && !boundary)
         return;
     for (size_t index : m_pending)
         Resolve(index, hasTick && m_entries[index].run == m_run, tick);

@@ -1,7 +1,8 @@
 // CDurationClock: how long the nodes of a run took, from the steps' times.
 // A step's time tells when it was logged, so a node lasts from its first
 // time (its own, or the first of a node inside it) to the first time logged
-// after it within the same outermost test; the last node of a test, which
+// after it within the same outermost test (a test not called from another
+// one, or a business component); the last node of a test, which
 // has no such time, lasts to the last time inside it (a lower bound). A
 // node without any time inside has no duration. The test and action
 // summaries carry start and end times of their own: SummaryDuration reads
