@@ -34,7 +34,8 @@ bool CXmlPullParser::Have(size_t count)
     // Drop what is consumed, counting its lines first.
     m_line += static_cast<long>(std::count(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_lineScan),
                                            m_buffer.begin() + static_cast<std::ptrdiff_t>(m_at), '\n'));
-    std::memmove(m_buffer.data(), m_buffer.data() + m_at, m_end - m_at);
+    if (m_at > 0 && m_end > m_at)
+        std::memmove(m_buffer.data(), m_buffer.data() + m_at, m_end - m_at);
     m_consumed += m_at;
     m_end -= m_at;
     m_at = 0;
