@@ -1,0 +1,36 @@
+#include "file/path.h"
+
+#include <sys/stat.h>
+
+#include "locale/utf.h"
+
+std::string PalPosixPath(LPCWSTR path)
+{
+    std::string converted = PalToUtf8(path);
+    for (char& c : converted)
+        if (c == '\\')
+            c = '/';
+    return converted;
+}
+
+std::string PalParentPath(const std::string& path)
+{
+    size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    size_t slash = path.rfind('/', end - 1);
+    if (end == 0 || slash == std::string::npos)
+        return ".";
+    while (slash > 0 && path[slash - 1] == '/')
+        --slash;
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+DWORD PalMissingPathError(const std::string& path)
+{
+    struct stat info;
+    std::string parent = PalParentPath(path);
+    if (stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return ERROR_FILE_NOT_FOUND;
+    return ERROR_PATH_NOT_FOUND;
+}

@@ -1,0 +1,356 @@
+// The registry API over the hive files (see pal/posix/registry.h).
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "registry/registry_hive.h"
+
+// An open key: the hive it lives in and its path there.
+struct PalKey {
+    std::string folder;
+    WideString rootName;
+    std::vector<WideString> path; // names as stored, below the root
+    REGSAM access = 0;
+};
+
+namespace {
+
+const REGSAM kAllRights = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS;
+const size_t kMaxKeyNameLength = 255;
+const size_t kMaxValueNameLength = 16383;
+
+std::mutex& KeysLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::set<PalKey*>& OpenKeys()
+{
+    static std::set<PalKey*>* keys = new std::set<PalKey*>();
+    return *keys;
+}
+
+const char* PredefinedRootName(HKEY key)
+{
+    if (key == HKEY_CLASSES_ROOT)
+        return "HKEY_CLASSES_ROOT";
+    if (key == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    if (key == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    if (key == HKEY_USERS)
+        return "HKEY_USERS";
+    return nullptr;
+}
+
+REGSAM GrantedRights(REGSAM wanted)
+{
+    if (wanted & (MAXIMUM_ALLOWED | GENERIC_ALL))
+        return kAllRights;
+    REGSAM granted = wanted & kAllRights;
+    if (wanted & GENERIC_READ)
+        granted |= KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+    if (wanted & GENERIC_WRITE)
+        granted |= KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+    return granted;
+}
+
+// A copy of what a handle names (a predefined root or an open key).
+LSTATUS Resolve(HKEY handle, PalKey& key)
+{
+    if (const char* root = PredefinedRootName(handle)) {
+        key.folder = PalRegistryFolder();
+        key.rootName = PAL_AsciiToWide(root);
+        key.path.clear();
+        key.access = kAllRights;
+        return ERROR_SUCCESS;
+    }
+    std::lock_guard<std::mutex> guard(KeysLock());
+    if (!handle || !OpenKeys().count(handle))
+        return ERROR_INVALID_HANDLE;
+    key = *handle;
+    return ERROR_SUCCESS;
+}
+
+HKEY NewHandle(const PalKey& key)
+{
+    PalKey* handle = new PalKey(key);
+    std::lock_guard<std::mutex> guard(KeysLock());
+    OpenKeys().insert(handle);
+    return handle;
+}
+
+bool HasLineBreak(const WideString& name)
+{
+    return name.find('\r') != WideString::npos || name.find('\n') != WideString::npos;
+}
+
+WideString ValueName(LPCWSTR name) { return name ? WideString(name) : WideString(); }
+
+// The node of an open key, or null when the key was deleted.
+PalRegKeyNode* NodeOf(PalRegKeyNode& root, const PalKey& key) { return root.Find(key.path); }
+
+} // namespace
+
+extern "C" LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
+{
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (lpSubKey && lpSubKey[0] == '\\')
+        return ERROR_BAD_PATHNAME;
+    std::vector<WideString> below = PalRegSplitPath(lpSubKey);
+    status = PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        for (const WideString& name : below) {
+            node = node->FindSubkey(name);
+            if (!node)
+                return ERROR_FILE_NOT_FOUND;
+            key.path.push_back(node->Name());
+        }
+        return ERROR_SUCCESS;
+    });
+    if (status != ERROR_SUCCESS)
+        return status;
+    key.access = GrantedRights(samDesired);
+    *phkResult = NewHandle(key);
+    return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired,
+                                   LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition)
+{
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (lpSubKey && lpSubKey[0] == '\\')
+        return ERROR_BAD_PATHNAME;
+    std::vector<WideString> below = PalRegSplitPath(lpSubKey);
+    for (const WideString& name : below)
+        if (name.size() > kMaxKeyNameLength || HasLineBreak(name))
+            return ERROR_INVALID_PARAMETER;
+    bool createdAny = false;
+    status = PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        // Creating needs the right to create below the key the handle names.
+        size_t existing = 0;
+        for (PalRegKeyNode* walk = node; existing < below.size(); ++existing) {
+            walk = walk->FindSubkey(below[existing]);
+            if (!walk)
+                break;
+        }
+        if (existing < below.size() && !(key.access & KEY_CREATE_SUB_KEY))
+            return ERROR_ACCESS_DENIED;
+        for (const WideString& name : below) {
+            bool created = false;
+            node = node->AddSubkey(name, &created);
+            createdAny = createdAny || created;
+            key.path.push_back(node->Name());
+        }
+        changed = createdAny;
+        return ERROR_SUCCESS;
+    });
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (lpdwDisposition)
+        *lpdwDisposition = createdAny ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    key.access = GrantedRights(samDesired);
+    *phkResult = NewHandle(key);
+    return ERROR_SUCCESS;
+}
+
+extern "C" LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                    LPDWORD lpcbData)
+{
+    if (lpReserved || (lpData && !lpcbData))
+        return ERROR_INVALID_PARAMETER;
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!(key.access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    WideString name = ValueName(lpValueName);
+    return PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        const PalRegValue* value = node->FindValue(name);
+        if (!value)
+            return ERROR_FILE_NOT_FOUND;
+        if (lpType)
+            *lpType = value->type;
+        DWORD size = static_cast<DWORD>(value->data.size());
+        if (!lpcbData)
+            return ERROR_SUCCESS;
+        DWORD room = *lpcbData;
+        *lpcbData = size;
+        if (!lpData)
+            return ERROR_SUCCESS;
+        if (room < size)
+            return ERROR_MORE_DATA;
+        if (size)
+            std::memcpy(lpData, value->data.data(), size);
+        return ERROR_SUCCESS;
+    });
+}
+
+extern "C" LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData)
+{
+    if (!lpData && cbData)
+        return ERROR_NOACCESS;
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!(key.access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    WideString name = ValueName(lpValueName);
+    if (name.size() > kMaxValueNameLength || HasLineBreak(name))
+        return ERROR_INVALID_PARAMETER;
+    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        changed = node->SetValue(name, dwType, lpData, cbData);
+        return ERROR_SUCCESS;
+    });
+}
+
+extern "C" LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
+{
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!(key.access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    WideString name = ValueName(lpValueName);
+    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        changed = node->RemoveValue(name);
+        return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+}
+
+namespace {
+
+// Deletes the key at hKey\subKey: only when it has no subkeys, or with its
+// whole subtree.
+LSTATUS DeleteKey(HKEY hKey, LPCWSTR lpSubKey, bool withSubtree)
+{
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (lpSubKey && lpSubKey[0] == '\\')
+        return ERROR_BAD_PATHNAME;
+    std::vector<WideString> target = key.path;
+    for (const WideString& name : PalRegSplitPath(lpSubKey))
+        target.push_back(name);
+    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
+        if (!NodeOf(root, key))
+            return ERROR_KEY_DELETED;
+        PalRegKeyNode* node = root.Find(target);
+        if (!node)
+            return ERROR_FILE_NOT_FOUND;
+        if (target.empty())
+            return ERROR_ACCESS_DENIED; // a root key stays
+        if (!withSubtree && !node->Subkeys().empty())
+            return ERROR_ACCESS_DENIED;
+        std::vector<WideString> parentPath(target.begin(), target.end() - 1);
+        changed = root.Find(parentPath)->RemoveSubkey(target.back());
+        return ERROR_SUCCESS;
+    });
+}
+
+} // namespace
+
+extern "C" LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
+{
+    if (!lpSubKey)
+        return ERROR_INVALID_PARAMETER;
+    return DeleteKey(hKey, lpSubKey, false);
+}
+
+extern "C" LSTATUS RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey)
+{
+    if (lpSubKey && *lpSubKey)
+        return DeleteKey(hKey, lpSubKey, true);
+    // No subkey: the key itself stays, emptied of its values and subkeys.
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!(key.access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        changed = !node->Values().empty() || !node->Subkeys().empty();
+        node->RemoveAllValues();
+        node->RemoveAllSubkeys();
+        return ERROR_SUCCESS;
+    });
+}
+
+extern "C" LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                                 LPWSTR lpClass, LPDWORD lpcchClass, LPFILETIME lpftLastWriteTime)
+{
+    if (!lpName || !lpcchName || lpReserved)
+        return ERROR_INVALID_PARAMETER;
+    PalKey key;
+    LSTATUS status = Resolve(hKey, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!(key.access & KEY_ENUMERATE_SUB_KEYS))
+        return ERROR_ACCESS_DENIED;
+    return PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        if (!node)
+            return ERROR_KEY_DELETED;
+        if (dwIndex >= node->Subkeys().size())
+            return ERROR_NO_MORE_ITEMS;
+        const WideString& name = node->Subkeys()[dwIndex]->Name();
+        if (name.size() + 1 > *lpcchName)
+            return ERROR_MORE_DATA;
+        std::memcpy(lpName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+        *lpcchName = static_cast<DWORD>(name.size());
+        if (lpClass && lpcchClass && *lpcchClass > 0)
+            lpClass[0] = 0;
+        if (lpcchClass)
+            *lpcchClass = 0;
+        if (lpftLastWriteTime)
+            *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
+}
+
+extern "C" LSTATUS RegCloseKey(HKEY hKey)
+{
+    if (PredefinedRootName(hKey))
+        return ERROR_SUCCESS;
+    {
+        std::lock_guard<std::mutex> guard(KeysLock());
+        if (!hKey || !OpenKeys().erase(hKey))
+            return ERROR_INVALID_HANDLE;
+    }
+    delete hKey;
+    return ERROR_SUCCESS;
+}
