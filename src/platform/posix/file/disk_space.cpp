@@ -11,7 +11,7 @@
 
 #include "kernel/errno_map.h"
 #include "file/path.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 extern "C" BOOL GetDiskFreeSpaceExW(LPCWSTR lpDirectoryName, PULARGE_INTEGER lpFreeBytesAvailableToCaller,
                                     PULARGE_INTEGER lpTotalNumberOfBytes, PULARGE_INTEGER lpTotalNumberOfFreeBytes)

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 std::string PalPosixPath(LPCWSTR path)
 {

@@ -5,7 +5,7 @@
 
 #include "kernel/errno_map.h"
 #include "file/path.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 

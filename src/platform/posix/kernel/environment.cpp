@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "pal/pal.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 extern "C" DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize)
 {

@@ -4,7 +4,7 @@
 #include "pal/pal.h"
 #include "kernel/dynamic_symbols.h"
 #include "resource/resource_module.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 extern "C" DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
 {

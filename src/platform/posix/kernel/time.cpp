@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "pal/pal.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "pal/pal.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 
@@ -123,74 +123,6 @@ bool IsLeadByte(UINT codePage, BYTE b)
 bool IsDoubleByteCodePage(UINT codePage)
 {
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
-}
-
-bool IsContinuation(BYTE b) { return b >= 0x80 && b <= 0xBF; }
-
-// Decodes UTF-8 as Windows does: a well-formed sequence gives its character
-// (a pair of units above U+FFFF); otherwise U+FFFD replaces the lead byte, and
-// the lead byte together with a continuation byte outside the lead's allowed
-// range (overlong forms, surrogates, above U+10FFFF), or the bytes of a
-// sequence cut short. Returns false when something was replaced.
-bool DecodeUtf8(const BYTE* text, size_t length, WideString& out)
-{
-    bool clean = true;
-    size_t i = 0;
-    while (i < length) {
-        BYTE b = text[i];
-        if (b < 0x80) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        size_t needed = 0;
-        BYTE low = 0x80, high = 0xBF; // allowed range of the second byte
-        uint32_t cp = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            needed = 1;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            needed = 2;
-            cp = b & 0x0F;
-            if (b == 0xE0)
-                low = 0xA0;
-            else if (b == 0xED)
-                high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            needed = 3;
-            cp = b & 0x07;
-            if (b == 0xF0)
-                low = 0x90;
-            else if (b == 0xF4)
-                high = 0x8F;
-        }
-        size_t used = 1;
-        bool ok = needed > 0;
-        for (size_t k = 1; ok && k <= needed; ++k) {
-            if (i + k >= length || !IsContinuation(text[i + k])) {
-                ok = false;
-                break;
-            }
-            ++used;
-            if (k == 1 && (text[i + 1] < low || text[i + 1] > high)) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (text[i + k] & 0x3F);
-        }
-        i += used;
-        if (!ok) {
-            out.push_back(0xFFFD);
-            clean = false;
-        } else if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<WCHAR>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<WCHAR>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<WCHAR>(cp));
-        }
-    }
-    return clean;
 }
 
 bool HasLoneSurrogate(const WCHAR* text, size_t length)
@@ -380,7 +312,10 @@ extern "C" int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiB
     WideString out;
     bool clean = true;
     if (codePage == kUtf8) {
-        clean = DecodeUtf8(text, length, out);
+        // Windows' rule: well-formed sequences only (pal/utf8.h).
+        out.resize(PalDecodeUtf8(lpMultiByteStr, length, nullptr, PalUtf8Rule::Windows, &clean));
+        if (!out.empty())
+            PalDecodeUtf8(lpMultiByteStr, length, &out[0], PalUtf8Rule::Windows, nullptr);
     } else if (!DecodeWithIconv(codePage, text, length, out, clean)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 

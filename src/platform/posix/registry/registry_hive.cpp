@@ -15,7 +15,7 @@
 
 #include "kernel/errno_map.h"
 #include "registry/reg_file.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <unordered_set>
 
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 // ---- Resource ids ----
 

@@ -4,7 +4,7 @@
 
 #include "pal/pal.h"
 #include "resource/resource_module.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 extern "C" HMODULE PAL_GetLibraryModule(void) { return PalLibraryModule(); }
 

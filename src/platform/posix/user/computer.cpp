@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "pal/pal.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 extern "C" BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize)
 {

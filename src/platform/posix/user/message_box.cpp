@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "pal/pal.h"
-#include "locale/utf.h"
+#include "pal/utf8.h"
 
 namespace {
 
