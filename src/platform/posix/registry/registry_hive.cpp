@@ -14,8 +14,9 @@
 #include <mutex>
 
 #include "kernel/errno_map.h"
-#include "registry/reg_file.h"
+#include "pal/reg_file_codec.h"
 #include "pal/utf8.h"
+#include "registry/reg_file.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ LSTATUS Refresh(Hive& hive, const std::string& file, const WideString& rootName)
     hive.root = std::make_unique<PalRegKeyNode>(rootName);
     hive.error = ERROR_SUCCESS;
     std::string problem;
-    if (exists && !PalParseRegFile(PalDecodeRegFile(bytes), *hive.root, problem)) {
+    if (exists && !PalParseRegFile(PalRegDecodeText(bytes, nullptr), *hive.root, problem)) {
         std::fprintf(stderr, "annalist: the registry file %s cannot be read (%s); its keys are unavailable until it is repaired\n",
                      file.c_str(), problem.c_str());
         hive.root = std::make_unique<PalRegKeyNode>(rootName);
@@ -164,7 +165,7 @@ bool WriteAll(int fd, const std::string& bytes)
 // Writes the tree over the hive file: a temporary file, then a rename.
 LSTATUS Save(Hive& hive, const std::string& file)
 {
-    std::string bytes = PalEncodeRegFile(PalFormatRegFile(*hive.root));
+    std::string bytes = PalRegEncodeText(PalFormatRegFile(*hive.root));
     std::string temporary = file + ".tmp" + std::to_string(getpid());
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
