@@ -13,11 +13,14 @@ STDMETHODIMP CReplayCustomReport::GetReportText(BSTR* pText, BSTR* /*pViewType*/
     return *pText ? S_OK : E_OUTOFMEMORY;
 }
 
-void* CReplayCustomReport::Find(REFIID riid)
+const ComInterfaceEntry* CReplayCustomReport::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovCustomReport))
-        return static_cast<IKovCustomReport*>(this);
-    return nullptr;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CReplayCustomReport, IUnknown, IKovCustomReport>(IID_IUnknown),
+        ComEntry<CReplayCustomReport, IKovCustomReport>(IID_IKovCustomReport),
+        ComTableEnd(),
+    };
+    return table;
 }
 
 // ---- CReplayParameter ----
@@ -56,11 +59,14 @@ STDMETHODIMP CReplayParameter::get_Value(VARIANT* pValue)
     return VariantCopy(pValue, &m_value);
 }
 
-void* CReplayParameter::Find(REFIID riid)
+const ComInterfaceEntry* CReplayParameter::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovParameter))
-        return static_cast<IKovParameter*>(this);
-    return nullptr;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CReplayParameter, IUnknown, IKovParameter>(IID_IUnknown),
+        ComEntry<CReplayParameter, IKovParameter>(IID_IKovParameter),
+        ComTableEnd(),
+    };
+    return table;
 }
 
 // ---- CReplayParameterCollection ----
@@ -91,11 +97,14 @@ STDMETHODIMP CReplayParameterCollection::get_Item(LONG index, IKovParameter** pp
     return S_OK;
 }
 
-void* CReplayParameterCollection::Find(REFIID riid)
+const ComInterfaceEntry* CReplayParameterCollection::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovParameterCollection))
-        return static_cast<IKovParameterCollection*>(this);
-    return nullptr;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CReplayParameterCollection, IUnknown, IKovParameterCollection>(IID_IUnknown),
+        ComEntry<CReplayParameterCollection, IKovParameterCollection>(IID_IKovParameterCollection),
+        ComTableEnd(),
+    };
+    return table;
 }
 
 // ---- CReplayParameters ----
@@ -141,11 +150,13 @@ STDMETHODIMP CReplayParameters::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, 
     return DISP_E_MEMBERNOTFOUND;
 }
 
-void* CReplayParameters::Find(REFIID riid)
+const ComInterfaceEntry* CReplayParameters::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovParameters))
-        return static_cast<IKovParameters*>(this);
-    if (IsEqualIID(riid, IID_IDispatch))
-        return static_cast<IDispatch*>(this);
-    return nullptr;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CReplayParameters, IUnknown, IKovParameters>(IID_IUnknown),
+        ComEntry<CReplayParameters, IKovParameters>(IID_IKovParameters),
+        ComEntry<CReplayParameters, IDispatch>(IID_IDispatch),
+        ComTableEnd(),
+    };
+    return table;
 }

@@ -1,43 +1,32 @@
 // Error information: the object CreateErrorInfo makes (ICreateErrorInfo to
 // fill it, IErrorInfo to read it) and the per-thread slot behind SetErrorInfo
 // and GetErrorInfo. GetErrorInfo hands the object over and empties the slot.
-#include <atomic>
 #include <mutex>
 #include <new>
 
-#include "pal/pal.h"
+#include "pal/com_object.h"
 
 namespace {
 
-class CErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
+class CErrorInfo final : public CComObject<CErrorInfo, IErrorInfo, ICreateErrorInfo> {
 public:
     CErrorInfo() = default;
-    CErrorInfo(const CErrorInfo&) = delete;
-    CErrorInfo& operator=(const CErrorInfo&) = delete;
-
-    // IUnknown (shared by both interfaces)
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
+    ~CErrorInfo()
     {
-        if (!ppvObject)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IErrorInfo)) {
-            *ppvObject = static_cast<IErrorInfo*>(this);
-        } else if (IsEqualIID(riid, IID_ICreateErrorInfo)) {
-            *ppvObject = static_cast<ICreateErrorInfo*>(this);
-        } else {
-            *ppvObject = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        SysFreeString(m_source);
+        SysFreeString(m_description);
+        SysFreeString(m_helpFile);
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
+
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        ULONG refs = --m_refs;
-        if (refs == 0)
-            delete this;
-        return refs;
+        static const ComInterfaceEntry table[] = {
+            ComEntry<CErrorInfo, IUnknown, IErrorInfo>(IID_IUnknown),
+            ComEntry<CErrorInfo, IErrorInfo>(IID_IErrorInfo),
+            ComEntry<CErrorInfo, ICreateErrorInfo>(IID_ICreateErrorInfo),
+            ComTableEnd(),
+        };
+        return table;
     }
 
     // IErrorInfo
@@ -79,13 +68,6 @@ public:
     }
 
 private:
-    ~CErrorInfo()
-    {
-        SysFreeString(m_source);
-        SysFreeString(m_description);
-        SysFreeString(m_helpFile);
-    }
-
     // A text not set reads as a null BSTR.
     HRESULT Get(BSTR& field, BSTR* out)
     {
@@ -115,7 +97,6 @@ private:
         return S_OK;
     }
 
-    std::atomic<ULONG> m_refs{1};
     std::mutex m_mutex;
     GUID m_guid = GUID_NULL;
     BSTR m_source = nullptr;
@@ -144,7 +125,10 @@ extern "C" HRESULT CreateErrorInfo(ICreateErrorInfo** pperrinfo)
         return E_INVALIDARG;
     CErrorInfo* info = new (std::nothrow) CErrorInfo();
     *pperrinfo = info;
-    return info ? S_OK : E_OUTOFMEMORY;
+    if (!info)
+        return E_OUTOFMEMORY;
+    info->AddRef();
+    return S_OK;
 }
 
 // A null object clears the thread's error information.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pal/pal.h"
+#include "pal/com_object.h"
 
 extern "C" const IID IID_ITypeLib = {0x00020402, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
@@ -16,33 +16,23 @@ const IID kPalTypeLibImplementation = {0x5B1E0F4C, 0x6A2D, 0x4E31, {0x9C, 0x57, 
 // The proxy of OLE Automation interfaces (PSOAInterface).
 const WCHAR kAutomationProxy[] = W("{00020424-0000-0000-C000-000000000046}");
 
-class CPalTypeLib final : public ITypeLib {
+class CPalTypeLib final : public CComObject<CPalTypeLib, ITypeLib> {
 public:
     explicit CPalTypeLib(const PAL_TYPELIB_DESCRIPTION* description) : m_description(description) {}
+    ~CPalTypeLib() = default;
+
+    static const ComInterfaceEntry* InterfaceTable()
+    {
+        static const ComInterfaceEntry table[] = {
+            ComEntry<CPalTypeLib, IUnknown, ITypeLib>(IID_IUnknown),
+            ComEntry<CPalTypeLib, ITypeLib>(IID_ITypeLib),
+            ComEntry<CPalTypeLib, ITypeLib>(kPalTypeLibImplementation),
+            ComTableEnd(),
+        };
+        return table;
+    }
 
     const PAL_TYPELIB_DESCRIPTION* Description() const { return m_description; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ITypeLib) ||
-            IsEqualIID(riid, kPalTypeLibImplementation)) {
-            *ppv = static_cast<ITypeLib*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return static_cast<ULONG>(refs);
-    }
 
     STDMETHODIMP_(UINT) GetTypeInfoCount() override { return m_description->interfaceCount; }
     STDMETHODIMP GetTypeInfo(UINT, ITypeInfo** ppTInfo) override { return NoTypeInfo(ppTInfo); }
@@ -103,7 +93,6 @@ private:
         return E_NOTIMPL;
     }
 
-    LONG m_refs = 1;
     const PAL_TYPELIB_DESCRIPTION* m_description;
 };
 
@@ -188,8 +177,12 @@ extern "C" HRESULT PAL_CreateTypeLib(const PAL_TYPELIB_DESCRIPTION* description,
     *pptlib = nullptr;
     if (!description || (description->interfaceCount && !description->interfaces))
         return E_INVALIDARG;
-    *pptlib = new (std::nothrow) CPalTypeLib(description);
-    return *pptlib ? S_OK : E_OUTOFMEMORY;
+    CPalTypeLib* library = new (std::nothrow) CPalTypeLib(description);
+    *pptlib = library;
+    if (!library)
+        return E_OUTOFMEMORY;
+    library->AddRef();
+    return S_OK;
 }
 
 extern "C" HRESULT RegisterTypeLib(ITypeLib* ptlib, LPOLESTR szFullPath, LPOLESTR szHelpDir)

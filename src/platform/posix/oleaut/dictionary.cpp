@@ -15,7 +15,6 @@
 // Items, Keys and _NewEnum answer E_NOTIMPL: they return SAFEARRAYs and
 // enumerators, which the POSIX layer does not have. Like the real object the
 // dictionary is apartment-threaded: one thread uses it at a time.
-#include <atomic>
 #include <cmath>
 #include <functional>
 #include <iterator>
@@ -24,7 +23,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "pal/pal.h"
+#include "pal/com_object.h"
 
 namespace {
 
@@ -154,32 +153,20 @@ const WCHAR* ErrorText(HRESULT hr)
     }
 }
 
-class CDictionary final : public IDictionary {
+class CDictionary final : public CComObject<CDictionary, IDictionary> {
 public:
     CDictionary() = default;
-    CDictionary(const CDictionary&) = delete;
-    CDictionary& operator=(const CDictionary&) = delete;
+    ~CDictionary() = default;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        if (!ppvObject)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_IDictionary)) {
-            *ppvObject = static_cast<IDictionary*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppvObject = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG refs = --m_refs;
-        if (refs == 0)
-            delete this;
-        return refs;
+        static const ComInterfaceEntry table[] = {
+            ComEntry<CDictionary, IUnknown, IDictionary>(IID_IUnknown),
+            ComEntry<CDictionary, IDispatch, IDictionary>(IID_IDispatch),
+            ComEntry<CDictionary, IDictionary>(IID_IDictionary),
+            ComTableEnd(),
+        };
+        return table;
     }
 
     // IDispatch
@@ -276,8 +263,6 @@ private:
     typedef std::list<Entry> EntryList;
     typedef std::unordered_map<KeyIdentity, EntryList::iterator, KeyIdentityHash> Index;
 
-    ~CDictionary() = default;
-
     // The key's value (read through a reference) and identity.
     HRESULT ReadKey(VARIANT* key, VARIANT* value, KeyIdentity* identity) const
     {
@@ -318,7 +303,6 @@ private:
     HRESULT SetItem(VARIANT* Key, VARIANT* Item);
     HRESULT InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError);
 
-    std::atomic<ULONG> m_refs{1};
     EntryList m_entries;
     Index m_index;
     CompareMethod m_compareMode = BinaryCompare;
@@ -679,6 +663,10 @@ extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary)
 {
     if (!ppDictionary)
         return E_POINTER;
-    *ppDictionary = new (std::nothrow) CDictionary();
-    return *ppDictionary ? S_OK : E_OUTOFMEMORY;
+    CDictionary* dictionary = new (std::nothrow) CDictionary();
+    *ppDictionary = dictionary;
+    if (!dictionary)
+        return E_OUTOFMEMORY;
+    dictionary->AddRef();
+    return S_OK;
 }
