@@ -123,12 +123,8 @@ extern "C" HRESULT CreateErrorInfo(ICreateErrorInfo** pperrinfo)
 {
     if (!pperrinfo)
         return E_INVALIDARG;
-    CErrorInfo* info = new (std::nothrow) CErrorInfo();
-    *pperrinfo = info;
-    if (!info)
-        return E_OUTOFMEMORY;
-    info->AddRef();
-    return S_OK;
+    *pperrinfo = NewComObject<CErrorInfo>();
+    return *pperrinfo ? S_OK : E_OUTOFMEMORY;
 }
 
 // A null object clears the thread's error information.

@@ -177,12 +177,8 @@ extern "C" HRESULT PAL_CreateTypeLib(const PAL_TYPELIB_DESCRIPTION* description,
     *pptlib = nullptr;
     if (!description || (description->interfaceCount && !description->interfaces))
         return E_INVALIDARG;
-    CPalTypeLib* library = new (std::nothrow) CPalTypeLib(description);
-    *pptlib = library;
-    if (!library)
-        return E_OUTOFMEMORY;
-    library->AddRef();
-    return S_OK;
+    *pptlib = NewComObject<CPalTypeLib>(description);
+    return *pptlib ? S_OK : E_OUTOFMEMORY;
 }
 
 extern "C" HRESULT RegisterTypeLib(ITypeLib* ptlib, LPOLESTR szFullPath, LPOLESTR szHelpDir)

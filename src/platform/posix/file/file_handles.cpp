@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <mutex>
-#include <set>
 
 #include "kernel/errno_map.h"
 #include "kernel/handle.h"
 #include "file/path.h"
+#include "kernel/live_objects.h"
 
 namespace {
 
@@ -32,19 +32,6 @@ struct PalFile : PalHandle {
     ~PalFile() override;
 };
 
-// The files open through CreateFileW in this process.
-std::mutex& OpenFilesLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-std::set<PalFile*>& OpenFiles()
-{
-    static std::set<PalFile*>* files = new std::set<PalFile*>();
-    return *files;
-}
-
 bool Conflicts(const OpenMode& wanted, const OpenMode& held)
 {
     if ((wanted.read && !(held.share & FILE_SHARE_READ)) || (wanted.write && !(held.share & FILE_SHARE_WRITE)) ||
@@ -58,7 +45,7 @@ bool Conflicts(const OpenMode& wanted, const OpenMode& held)
 // an open handle. The caller holds the lock.
 bool SharingViolation(dev_t device, ino_t inode, const OpenMode& wanted)
 {
-    for (PalFile* file : OpenFiles())
+    for (PalFile* file : PalLive<PalFile>().objects)
         if (file->device == device && file->inode == inode && Conflicts(wanted, file->mode))
             return true;
     return false;
@@ -67,8 +54,8 @@ bool SharingViolation(dev_t device, ino_t inode, const OpenMode& wanted)
 PalFile::~PalFile()
 {
     {
-        std::lock_guard<std::mutex> guard(OpenFilesLock());
-        OpenFiles().erase(this);
+        std::lock_guard<std::mutex> guard(PalLive<PalFile>().lock);
+        PalLive<PalFile>().objects.erase(this);
     }
     if (fd >= 0)
         close(fd);
@@ -144,10 +131,10 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
     file->mode = mode;
     bool violation = false;
     {
-        std::lock_guard<std::mutex> guard(OpenFilesLock());
+        std::lock_guard<std::mutex> guard(PalLive<PalFile>().lock);
         violation = SharingViolation(file->device, file->inode, mode);
         if (!violation)
-            OpenFiles().insert(file);
+            PalLive<PalFile>().objects.insert(file);
     }
     if (violation) {
         delete file; // closes the descriptor
@@ -343,7 +330,7 @@ extern "C" BOOL DeleteFileW(LPCWSTR lpFileName)
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    std::lock_guard<std::mutex> guard(OpenFilesLock());
+    std::lock_guard<std::mutex> guard(PalLive<PalFile>().lock);
     OpenMode removal;
     removal.remove = true;
     removal.share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;

@@ -663,10 +663,6 @@ extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary)
 {
     if (!ppDictionary)
         return E_POINTER;
-    CDictionary* dictionary = new (std::nothrow) CDictionary();
-    *ppDictionary = dictionary;
-    if (!dictionary)
-        return E_OUTOFMEMORY;
-    dictionary->AddRef();
-    return S_OK;
+    *ppDictionary = NewComObject<CDictionary>();
+    return *ppDictionary ? S_OK : E_OUTOFMEMORY;
 }

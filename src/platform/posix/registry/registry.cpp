@@ -1,8 +1,9 @@
 // The registry API over the hive files (see pal/posix/registry.h).
 #include <cstring>
+#include <functional>
 #include <mutex>
-#include <set>
 
+#include "kernel/live_objects.h"
 #include "registry/registry_hive.h"
 
 // An open key: the hive it lives in and its path there.
@@ -18,18 +19,6 @@ namespace {
 const REGSAM kAllRights = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS;
 const size_t kMaxKeyNameLength = 255;
 const size_t kMaxValueNameLength = 16383;
-
-std::mutex& KeysLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-std::set<PalKey*>& OpenKeys()
-{
-    static std::set<PalKey*>* keys = new std::set<PalKey*>();
-    return *keys;
-}
 
 const char* PredefinedRootName(HKEY key)
 {
@@ -56,8 +45,9 @@ REGSAM GrantedRights(REGSAM wanted)
     return granted;
 }
 
-// A copy of what a handle names (a predefined root or an open key).
-LSTATUS Resolve(HKEY handle, PalKey& key)
+// A copy of what a handle names (a predefined root or an open key), checked
+// for the rights the call needs.
+LSTATUS Resolve(HKEY handle, REGSAM needed, PalKey& key)
 {
     if (const char* root = PredefinedRootName(handle)) {
         key.folder = PalRegistryFolder();
@@ -66,18 +56,20 @@ LSTATUS Resolve(HKEY handle, PalKey& key)
         key.access = kAllRights;
         return ERROR_SUCCESS;
     }
-    std::lock_guard<std::mutex> guard(KeysLock());
-    if (!handle || !OpenKeys().count(handle))
-        return ERROR_INVALID_HANDLE;
-    key = *handle;
-    return ERROR_SUCCESS;
+    {
+        std::lock_guard<std::mutex> guard(PalLive<PalKey>().lock);
+        if (!handle || !PalLive<PalKey>().objects.count(handle))
+            return ERROR_INVALID_HANDLE;
+        key = *handle;
+    }
+    return (key.access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 HKEY NewHandle(const PalKey& key)
 {
     PalKey* handle = new PalKey(key);
-    std::lock_guard<std::mutex> guard(KeysLock());
-    OpenKeys().insert(handle);
+    std::lock_guard<std::mutex> guard(PalLive<PalKey>().lock);
+    PalLive<PalKey>().objects.insert(handle);
     return handle;
 }
 
@@ -91,6 +83,37 @@ WideString ValueName(LPCWSTR name) { return name ? WideString(name) : WideString
 // The node of an open key, or null when the key was deleted.
 PalRegKeyNode* NodeOf(PalRegKeyNode& root, const PalKey& key) { return root.Find(key.path); }
 
+// Runs read on the node of an open key (ERROR_KEY_DELETED when it is gone).
+LSTATUS ReadNode(const PalKey& key, const std::function<LSTATUS(PalRegKeyNode& node)>& read)
+{
+    return PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        return node ? read(*node) : ERROR_KEY_DELETED;
+    });
+}
+
+// Runs change on the node of an open key; the hive is written when it sets
+// "changed".
+LSTATUS ChangeNode(const PalKey& key, const std::function<LSTATUS(PalRegKeyNode& node, bool& changed)>& change)
+{
+    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
+        PalRegKeyNode* node = NodeOf(root, key);
+        return node ? change(*node, changed) : ERROR_KEY_DELETED;
+    });
+}
+
+// The key a handle names and the names of a path below it.
+LSTATUS ResolvePath(HKEY handle, LPCWSTR subKey, PalKey& key, std::vector<WideString>& below)
+{
+    LSTATUS status = Resolve(handle, 0, key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (subKey && subKey[0] == '\\')
+        return ERROR_BAD_PATHNAME;
+    below = PalRegSplitPath(subKey);
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 extern "C" LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
@@ -99,16 +122,12 @@ extern "C" LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samD
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    std::vector<WideString> below;
+    LSTATUS status = ResolvePath(hKey, lpSubKey, key, below);
     if (status != ERROR_SUCCESS)
         return status;
-    if (lpSubKey && lpSubKey[0] == '\\')
-        return ERROR_BAD_PATHNAME;
-    std::vector<WideString> below = PalRegSplitPath(lpSubKey);
-    status = PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
+    status = ReadNode(key, [&](PalRegKeyNode& start) -> LSTATUS {
+        PalRegKeyNode* node = &start;
         for (const WideString& name : below) {
             node = node->FindSubkey(name);
             if (!node)
@@ -131,20 +150,16 @@ extern "C" LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, D
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    std::vector<WideString> below;
+    LSTATUS status = ResolvePath(hKey, lpSubKey, key, below);
     if (status != ERROR_SUCCESS)
         return status;
-    if (lpSubKey && lpSubKey[0] == '\\')
-        return ERROR_BAD_PATHNAME;
-    std::vector<WideString> below = PalRegSplitPath(lpSubKey);
     for (const WideString& name : below)
         if (name.size() > kMaxKeyNameLength || HasLineBreak(name))
             return ERROR_INVALID_PARAMETER;
     bool createdAny = false;
-    status = PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
+    status = ChangeNode(key, [&](PalRegKeyNode& start, bool& changed) -> LSTATUS {
+        PalRegKeyNode* node = &start;
         // Creating needs the right to create below the key the handle names.
         size_t existing = 0;
         for (PalRegKeyNode* walk = node; existing < below.size(); ++existing) {
@@ -178,17 +193,12 @@ extern "C" LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpRe
     if (lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    LSTATUS status = Resolve(hKey, KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS)
         return status;
-    if (!(key.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     WideString name = ValueName(lpValueName);
-    return PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
-        const PalRegValue* value = node->FindValue(name);
+    return ReadNode(key, [&](PalRegKeyNode& node) -> LSTATUS {
+        const PalRegValue* value = node.FindValue(name);
         if (!value)
             return ERROR_FILE_NOT_FOUND;
         if (lpType)
@@ -213,19 +223,14 @@ extern "C" LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD d
     if (!lpData && cbData)
         return ERROR_NOACCESS;
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    LSTATUS status = Resolve(hKey, KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS)
         return status;
-    if (!(key.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     WideString name = ValueName(lpValueName);
     if (name.size() > kMaxValueNameLength || HasLineBreak(name))
         return ERROR_INVALID_PARAMETER;
-    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
-        changed = node->SetValue(name, dwType, lpData, cbData);
+    return ChangeNode(key, [&](PalRegKeyNode& node, bool& changed) -> LSTATUS {
+        changed = node.SetValue(name, dwType, lpData, cbData);
         return ERROR_SUCCESS;
     });
 }
@@ -233,17 +238,12 @@ extern "C" LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD d
 extern "C" LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
 {
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    LSTATUS status = Resolve(hKey, KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS)
         return status;
-    if (!(key.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     WideString name = ValueName(lpValueName);
-    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
-        changed = node->RemoveValue(name);
+    return ChangeNode(key, [&](PalRegKeyNode& node, bool& changed) -> LSTATUS {
+        changed = node.RemoveValue(name);
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
@@ -255,14 +255,12 @@ namespace {
 LSTATUS DeleteKey(HKEY hKey, LPCWSTR lpSubKey, bool withSubtree)
 {
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    std::vector<WideString> below;
+    LSTATUS status = ResolvePath(hKey, lpSubKey, key, below);
     if (status != ERROR_SUCCESS)
         return status;
-    if (lpSubKey && lpSubKey[0] == '\\')
-        return ERROR_BAD_PATHNAME;
     std::vector<WideString> target = key.path;
-    for (const WideString& name : PalRegSplitPath(lpSubKey))
-        target.push_back(name);
+    target.insert(target.end(), below.begin(), below.end());
     return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
         if (!NodeOf(root, key))
             return ERROR_KEY_DELETED;
@@ -294,18 +292,13 @@ extern "C" LSTATUS RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey)
         return DeleteKey(hKey, lpSubKey, true);
     // No subkey: the key itself stays, emptied of its values and subkeys.
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    LSTATUS status = Resolve(hKey, KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS)
         return status;
-    if (!(key.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    return PalChangeHive(key.folder, key.rootName, [&](PalRegKeyNode& root, bool& changed) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
-        changed = !node->Values().empty() || !node->Subkeys().empty();
-        node->RemoveAllValues();
-        node->RemoveAllSubkeys();
+    return ChangeNode(key, [&](PalRegKeyNode& node, bool& changed) -> LSTATUS {
+        changed = !node.Values().empty() || !node.Subkeys().empty();
+        node.RemoveAllValues();
+        node.RemoveAllSubkeys();
         return ERROR_SUCCESS;
     });
 }
@@ -316,18 +309,13 @@ extern "C" LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWOR
     if (!lpName || !lpcchName || lpReserved)
         return ERROR_INVALID_PARAMETER;
     PalKey key;
-    LSTATUS status = Resolve(hKey, key);
+    LSTATUS status = Resolve(hKey, KEY_ENUMERATE_SUB_KEYS, key);
     if (status != ERROR_SUCCESS)
         return status;
-    if (!(key.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
-    return PalReadHive(key.folder, key.rootName, [&](PalRegKeyNode& root) -> LSTATUS {
-        PalRegKeyNode* node = NodeOf(root, key);
-        if (!node)
-            return ERROR_KEY_DELETED;
-        if (dwIndex >= node->Subkeys().size())
+    return ReadNode(key, [&](PalRegKeyNode& node) -> LSTATUS {
+        if (dwIndex >= node.Subkeys().size())
             return ERROR_NO_MORE_ITEMS;
-        const WideString& name = node->Subkeys()[dwIndex]->Name();
+        const WideString& name = node.Subkeys()[dwIndex]->Name();
         if (name.size() + 1 > *lpcchName)
             return ERROR_MORE_DATA;
         std::memcpy(lpName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
@@ -347,8 +335,8 @@ extern "C" LSTATUS RegCloseKey(HKEY hKey)
     if (PredefinedRootName(hKey))
         return ERROR_SUCCESS;
     {
-        std::lock_guard<std::mutex> guard(KeysLock());
-        if (!hKey || !OpenKeys().erase(hKey))
+        std::lock_guard<std::mutex> guard(PalLive<PalKey>().lock);
+        if (!hKey || !PalLive<PalKey>().objects.erase(hKey))
             return ERROR_INVALID_HANDLE;
     }
     delete hKey;

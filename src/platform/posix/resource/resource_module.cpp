@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <mutex>
 #include <unistd.h>
-#include <unordered_set>
 
 #include "pal/utf8.h"
+#include "kernel/live_objects.h"
 
 // ---- Resource ids ----
 
@@ -118,33 +118,17 @@ bool PalModule::Holds(const PalResource* resource) const
 
 // ---- Module table ----
 
-namespace {
-
-std::mutex& ModuleLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-std::unordered_set<PalModule*>& LiveModules()
-{
-    static std::unordered_set<PalModule*>* table = new std::unordered_set<PalModule*>();
-    return *table;
-}
-
-} // namespace
-
 void PalRegisterModule(PalModule* module)
 {
-    std::lock_guard<std::mutex> guard(ModuleLock());
-    LiveModules().insert(module);
+    std::lock_guard<std::mutex> guard(PalLive<PalModule>().lock);
+    PalLive<PalModule>().objects.insert(module);
 }
 
 bool PalUnregisterModule(PalModule* module)
 {
     {
-        std::lock_guard<std::mutex> guard(ModuleLock());
-        if (!LiveModules().erase(module))
+        std::lock_guard<std::mutex> guard(PalLive<PalModule>().lock);
+        if (!PalLive<PalModule>().objects.erase(module))
             return false;
     }
     if (module->GetKind() == PalModule::Kind::DataFile)
@@ -156,8 +140,8 @@ PalModule* PalResolveModule(HMODULE handle)
 {
     if (!handle)
         return PalExecutableModule();
-    std::lock_guard<std::mutex> guard(ModuleLock());
-    if (LiveModules().count(handle))
+    std::lock_guard<std::mutex> guard(PalLive<PalModule>().lock);
+    if (PalLive<PalModule>().objects.count(handle))
         return handle;
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
