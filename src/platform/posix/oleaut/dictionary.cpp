@@ -277,6 +277,16 @@ private:
         return hr;
     }
 
+    // The identity of a key whose value is not kept.
+    HRESULT ReadIdentity(VARIANT* key, KeyIdentity* identity) const
+    {
+        VARIANT value;
+        HRESULT hr = ReadKey(key, &value, identity);
+        if (SUCCEEDED(hr))
+            VariantClear(&value);
+        return hr;
+    }
+
     // Appends an entry; on success it takes over the key and item values.
     HRESULT Append(VARIANT* key, VARIANT* item, const KeyIdentity& identity)
     {
@@ -388,24 +398,21 @@ STDMETHODIMP CDictionary::Exists(VARIANT* Key, VARIANT_BOOL* pExists)
 {
     if (!pExists)
         return E_POINTER;
-    VARIANT key;
     KeyIdentity identity;
-    HRESULT hr = ReadKey(Key, &key, &identity);
+    HRESULT hr = ReadIdentity(Key, &identity);
     if (FAILED(hr))
         return hr;
-    VariantClear(&key);
     *pExists = m_index.count(identity) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 
 STDMETHODIMP CDictionary::put_Key(VARIANT* Key, VARIANT* rhs)
 {
-    VARIANT oldKey, newKey;
+    VARIANT newKey;
     KeyIdentity oldIdentity, newIdentity;
-    HRESULT hr = ReadKey(Key, &oldKey, &oldIdentity);
+    HRESULT hr = ReadIdentity(Key, &oldIdentity);
     if (FAILED(hr))
         return hr;
-    VariantClear(&oldKey);
     hr = ReadKey(rhs, &newKey, &newIdentity);
     if (FAILED(hr))
         return hr;
@@ -436,12 +443,10 @@ STDMETHODIMP CDictionary::put_Key(VARIANT* Key, VARIANT* rhs)
 
 STDMETHODIMP CDictionary::Remove(VARIANT* Key)
 {
-    VARIANT key;
     KeyIdentity identity;
-    HRESULT hr = ReadKey(Key, &key, &identity);
+    HRESULT hr = ReadIdentity(Key, &identity);
     if (FAILED(hr))
         return hr;
-    VariantClear(&key);
     Index::iterator found = m_index.find(identity);
     if (found == m_index.end())
         return CTL_E_ELEMENT_NOT_FOUND;
@@ -458,12 +463,10 @@ STDMETHODIMP CDictionary::get_HashVal(VARIANT* Key, VARIANT* HashVal)
     if (!HashVal)
         return E_POINTER;
     VariantInit(HashVal);
-    VARIANT key;
     KeyIdentity identity;
-    HRESULT hr = ReadKey(Key, &key, &identity);
+    HRESULT hr = ReadIdentity(Key, &identity);
     if (FAILED(hr))
         return hr;
-    VariantClear(&key);
     V_VT(HashVal) = VT_I4;
     V_I4(HashVal) = static_cast<LONG>(KeyIdentityHash()(identity) % 1201);
     return S_OK;

@@ -152,46 +152,46 @@ HRESULT ToInteger(const Numeric& n, int64_t low, int64_t high, int64_t* out)
     return S_OK;
 }
 
-HRESULT StoreNumeric(const Numeric& n, VARTYPE vt, VARIANT* out)
+// An integer field of the result, when the number fits between low and high.
+template <class Field>
+HRESULT StoreInteger(const Numeric& n, int64_t low, int64_t high, Field& field)
 {
     int64_t value = 0;
+    HRESULT hr = ToInteger(n, low, high, &value);
+    field = static_cast<Field>(value);
+    return hr;
+}
+
+HRESULT StoreNumeric(const Numeric& n, VARTYPE vt, VARIANT* out)
+{
     HRESULT hr = S_OK;
     switch (vt) {
     case VT_I1:
-        hr = ToInteger(n, INT8_MIN, INT8_MAX, &value);
-        V_I1(out) = static_cast<CHAR>(value);
+        hr = StoreInteger(n, INT8_MIN, INT8_MAX, V_I1(out));
         break;
     case VT_UI1:
-        hr = ToInteger(n, 0, UINT8_MAX, &value);
-        V_UI1(out) = static_cast<BYTE>(value);
+        hr = StoreInteger(n, 0, UINT8_MAX, V_UI1(out));
         break;
     case VT_I2:
-        hr = ToInteger(n, INT16_MIN, INT16_MAX, &value);
-        V_I2(out) = static_cast<SHORT>(value);
+        hr = StoreInteger(n, INT16_MIN, INT16_MAX, V_I2(out));
         break;
     case VT_UI2:
-        hr = ToInteger(n, 0, UINT16_MAX, &value);
-        V_UI2(out) = static_cast<USHORT>(value);
+        hr = StoreInteger(n, 0, UINT16_MAX, V_UI2(out));
         break;
     case VT_I4:
-        hr = ToInteger(n, INT32_MIN, INT32_MAX, &value);
-        V_I4(out) = static_cast<LONG>(value);
+        hr = StoreInteger(n, INT32_MIN, INT32_MAX, V_I4(out));
         break;
     case VT_INT:
-        hr = ToInteger(n, INT32_MIN, INT32_MAX, &value);
-        V_INT(out) = static_cast<INT>(value);
+        hr = StoreInteger(n, INT32_MIN, INT32_MAX, V_INT(out));
         break;
     case VT_UI4:
-        hr = ToInteger(n, 0, UINT32_MAX, &value);
-        V_UI4(out) = static_cast<ULONG>(value);
+        hr = StoreInteger(n, 0, UINT32_MAX, V_UI4(out));
         break;
     case VT_UINT:
-        hr = ToInteger(n, 0, UINT32_MAX, &value);
-        V_UINT(out) = static_cast<UINT>(value);
+        hr = StoreInteger(n, 0, UINT32_MAX, V_UINT(out));
         break;
     case VT_I8:
-        hr = ToInteger(n, INT64_MIN, INT64_MAX, &value);
-        V_I8(out) = value;
+        hr = StoreInteger(n, INT64_MIN, INT64_MAX, V_I8(out));
         break;
     case VT_R4:
         if (!std::isnan(n.real) && !(std::fabs(n.real) <= FLT_MAX))
