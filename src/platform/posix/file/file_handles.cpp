@@ -155,26 +155,40 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
     return handle;
 }
 
+namespace {
+
+// The file behind a handle when it may move count bytes through the buffer in
+// the direction asked (write or read); else null with the last error set.
+PalFile* FileForTransfer(HANDLE handle, LPCVOID buffer, DWORD count, LPOVERLAPPED overlapped, bool write,
+                         LPDWORD moved)
+{
+    if (moved)
+        *moved = 0;
+    PalFile* file = PalHandleAs<PalFile>(handle);
+    if (!file)
+        return nullptr;
+    DWORD error = ERROR_SUCCESS;
+    if (overlapped)
+        error = ERROR_NOT_SUPPORTED;
+    else if (!(write ? file->mode.write : file->mode.read))
+        error = ERROR_ACCESS_DENIED;
+    else if (!buffer && count)
+        error = ERROR_INVALID_PARAMETER;
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return nullptr;
+    }
+    return file;
+}
+
+} // namespace
+
 extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                           LPOVERLAPPED lpOverlapped)
 {
-    if (lpNumberOfBytesWritten)
-        *lpNumberOfBytesWritten = 0;
-    PalFile* file = PalHandleAs<PalFile>(hFile);
+    PalFile* file = FileForTransfer(hFile, lpBuffer, nNumberOfBytesToWrite, lpOverlapped, true, lpNumberOfBytesWritten);
     if (!file)
         return FALSE;
-    if (lpOverlapped) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    if (!file->mode.write) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (!lpBuffer && nNumberOfBytesToWrite) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     const char* data = static_cast<const char*>(lpBuffer);
     DWORD done = 0;
     while (done < nNumberOfBytesToWrite) {
@@ -198,23 +212,9 @@ extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesTo
 extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                          LPOVERLAPPED lpOverlapped)
 {
-    if (lpNumberOfBytesRead)
-        *lpNumberOfBytesRead = 0;
-    PalFile* file = PalHandleAs<PalFile>(hFile);
+    PalFile* file = FileForTransfer(hFile, lpBuffer, nNumberOfBytesToRead, lpOverlapped, false, lpNumberOfBytesRead);
     if (!file)
         return FALSE;
-    if (lpOverlapped) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    if (!file->mode.read) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (!lpBuffer && nNumberOfBytesToRead) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     char* data = static_cast<char*>(lpBuffer);
     DWORD done = 0;
     while (done < nNumberOfBytesToRead) {

@@ -2,7 +2,6 @@
 // and the calendar arithmetic behind them.
 #include <cmath>
 #include <ctime>
-#include <sys/time.h>
 
 #include "oleaut/ole_date.h"
 
@@ -92,22 +91,7 @@ bool PalOleDateToSystemTime(double value, SYSTEMTIME* out)
     return true;
 }
 
-void PalCurrentLocalTime(SYSTEMTIME* out)
-{
-    struct timeval now;
-    gettimeofday(&now, nullptr);
-    time_t seconds = now.tv_sec;
-    struct tm local;
-    localtime_r(&seconds, &local);
-    out->wYear = static_cast<WORD>(local.tm_year + 1900);
-    out->wMonth = static_cast<WORD>(local.tm_mon + 1);
-    out->wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    out->wDay = static_cast<WORD>(local.tm_mday);
-    out->wHour = static_cast<WORD>(local.tm_hour);
-    out->wMinute = static_cast<WORD>(local.tm_min);
-    out->wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
-    out->wMilliseconds = static_cast<WORD>(now.tv_usec / 1000);
-}
+void PalCurrentLocalTime(SYSTEMTIME* out) { GetLocalTime(out); }
 
 extern "C" INT VariantTimeToSystemTime(DOUBLE vtime, LPSYSTEMTIME lpSystemTime)
 {

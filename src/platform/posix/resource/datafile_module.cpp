@@ -47,18 +47,7 @@ bool ReadBlock(int fd, uint64_t offset, uint64_t size, PalFileBlock& block)
         return false;
     block.offset = offset;
     block.bytes.assign(static_cast<size_t>(size), 0);
-    BYTE* out = block.bytes.data();
-    while (size > 0) {
-        ssize_t count = pread(fd, out, static_cast<size_t>(size), static_cast<off_t>(offset));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        out += count;
-        offset += static_cast<uint64_t>(count);
-        size -= static_cast<uint64_t>(count);
-    }
-    return true;
+    return PalReadFileRange(fd, offset, block.bytes.data(), static_cast<size_t>(size));
 }
 
 class PalDataFileModule : public PalModule {

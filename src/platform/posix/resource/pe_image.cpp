@@ -33,8 +33,13 @@ DWORD Dword(const BYTE* p)
 // Reads exactly size bytes at offset, never past the end of the file.
 bool ReadAt(int fd, uint64_t fileSize, uint64_t offset, BYTE* out, size_t size)
 {
-    if (offset > fileSize || size > fileSize - offset)
-        return false;
+    return offset <= fileSize && size <= fileSize - offset && PalReadFileRange(fd, offset, out, size);
+}
+
+} // namespace
+
+bool PalReadFileRange(int fd, uint64_t offset, BYTE* out, size_t size)
+{
     while (size > 0) {
         ssize_t count = pread(fd, out, size, static_cast<off_t>(offset));
         if (count < 0 && errno == EINTR)
@@ -47,8 +52,6 @@ bool ReadAt(int fd, uint64_t fileSize, uint64_t offset, BYTE* out, size_t size)
     }
     return true;
 }
-
-} // namespace
 
 const BYTE* PalFileBlock::At(uint64_t fileOffset, uint64_t size) const
 {

@@ -70,3 +70,7 @@ private:
     DWORD m_resourceRva = 0;
     DWORD m_resourceSize = 0;
 };
+
+// Reads exactly size bytes of the file at offset (retrying interrupted reads);
+// false when the file ends before.
+bool PalReadFileRange(int fd, uint64_t offset, BYTE* out, size_t size);
