@@ -139,6 +139,32 @@ int CopyOut(const WideString& text, LPWSTR buffer, int cch)
     return needed;
 }
 
+// The locale of a call whose output buffer is sound; Unknown (with the last
+// error set) when either is not.
+LocaleKind CheckCall(LCID locale, LPWSTR out, int room)
+{
+    LocaleKind kind = room < 0 || (room > 0 && !out) ? LocaleKind::Unknown : ResolveLocale(locale);
+    if (kind == LocaleKind::Unknown)
+        SetLastError(ERROR_INVALID_PARAMETER);
+    return kind;
+}
+
+// The date or time the caller gave (when valid), or the current local time;
+// false with the last error set when the given one is not valid.
+bool GivenOrNow(const SYSTEMTIME* given, bool (*isValid)(const SYSTEMTIME&), SYSTEMTIME& out)
+{
+    if (!given) {
+        PalCurrentLocalTime(&out);
+        return true;
+    }
+    if (!isValid(*given)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    out = *given;
+    return true;
+}
+
 } // namespace
 
 WideString PalFormatDatePicture(const SYSTEMTIME& date, const WCHAR* picture)
@@ -228,15 +254,9 @@ WideString PalFormatTimePicture(const SYSTEMTIME& time, const WCHAR* picture, DW
 extern "C" int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,
                               int cchDate)
 {
-    if (cchDate < 0 || (cchDate > 0 && !lpDateStr)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    LocaleKind kind = CheckCall(Locale, lpDateStr, cchDate);
+    if (kind == LocaleKind::Unknown)
         return 0;
-    }
-    LocaleKind kind = ResolveLocale(Locale);
-    if (kind == LocaleKind::Unknown) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
     DWORD pictureFlags = dwFlags & (DATE_SHORTDATE | DATE_LONGDATE);
     if ((dwFlags & ~(DATE_SHORTDATE | DATE_LONGDATE | LOCALE_NOUSEROVERRIDE)) ||
         pictureFlags == (DATE_SHORTDATE | DATE_LONGDATE) || (lpFormat && pictureFlags)) {
@@ -244,15 +264,8 @@ extern "C" int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDa
         return 0;
     }
     SYSTEMTIME date;
-    if (lpDate) {
-        if (!IsValidDate(*lpDate)) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-        }
-        date = *lpDate;
-    } else {
-        PalCurrentLocalTime(&date);
-    }
+    if (!GivenOrNow(lpDate, IsValidDate, date))
+        return 0;
     const WCHAR* picture = lpFormat;
     if (!picture) {
         bool invariant = kind == LocaleKind::Invariant;
@@ -272,15 +285,9 @@ extern "C" int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDa
 extern "C" int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat, LPWSTR lpTimeStr,
                               int cchTime)
 {
-    if (cchTime < 0 || (cchTime > 0 && !lpTimeStr)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    LocaleKind kind = CheckCall(Locale, lpTimeStr, cchTime);
+    if (kind == LocaleKind::Unknown)
         return 0;
-    }
-    LocaleKind kind = ResolveLocale(Locale);
-    if (kind == LocaleKind::Unknown) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
     const DWORD known =
         TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE;
     if (dwFlags & ~known) {
@@ -288,15 +295,8 @@ extern "C" int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTi
         return 0;
     }
     SYSTEMTIME time;
-    if (lpTime) {
-        if (!IsValidTime(*lpTime)) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-        }
-        time = *lpTime;
-    } else {
-        PalCurrentLocalTime(&time);
-    }
+    if (!GivenOrNow(lpTime, IsValidTime, time))
+        return 0;
     const WCHAR* picture = lpFormat;
     if (!picture)
         picture = kind == LocaleKind::Invariant ? kInvariantTimePicture : kPalTimePicture;
