@@ -71,25 +71,24 @@ extern "C" HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bI
     }
 }
 
-extern "C" BOOL SetEvent(HANDLE hEvent)
+namespace {
+
+// Sets or resets the signal of the event behind a handle.
+BOOL ChangeEvent(HANDLE handle, void (PalSignal::*change)())
 {
-    PalEvent* event = PalHandleAs<PalEvent>(hEvent);
+    PalEvent* event = PalHandleAs<PalEvent>(handle);
     if (!event)
         return FALSE;
     std::shared_ptr<PalSignal> signal = event->signal;
-    signal->Set();
+    (signal.get()->*change)();
     return TRUE;
 }
 
-extern "C" BOOL ResetEvent(HANDLE hEvent)
-{
-    PalEvent* event = PalHandleAs<PalEvent>(hEvent);
-    if (!event)
-        return FALSE;
-    std::shared_ptr<PalSignal> signal = event->signal;
-    signal->Reset();
-    return TRUE;
-}
+} // namespace
+
+extern "C" BOOL SetEvent(HANDLE hEvent) { return ChangeEvent(hEvent, &PalSignal::Set); }
+
+extern "C" BOOL ResetEvent(HANDLE hEvent) { return ChangeEvent(hEvent, &PalSignal::Reset); }
 
 extern "C" DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
 {
