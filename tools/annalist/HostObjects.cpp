@@ -1,5 +1,21 @@
 #include "annalist/HostObjects.h"
 
+namespace {
+
+// The table of an object that answers IUnknown and one interface.
+template <class Object, class Interface, const IID& kInterfaceId>
+const ComInterfaceEntry* OneInterfaceTable()
+{
+    static const ComInterfaceEntry table[] = {
+        ComEntry<Object, IUnknown, Interface>(IID_IUnknown),
+        ComEntry<Object, Interface>(kInterfaceId),
+        ComTableEnd(),
+    };
+    return table;
+}
+
+} // namespace
+
 // ---- CReplayCustomReport ----
 
 STDMETHODIMP CReplayCustomReport::GetReportText(BSTR* pText, BSTR* /*pViewType*/)
@@ -15,12 +31,7 @@ STDMETHODIMP CReplayCustomReport::GetReportText(BSTR* pText, BSTR* /*pViewType*/
 
 const ComInterfaceEntry* CReplayCustomReport::InterfaceTable()
 {
-    static const ComInterfaceEntry table[] = {
-        ComEntry<CReplayCustomReport, IUnknown, IKovCustomReport>(IID_IUnknown),
-        ComEntry<CReplayCustomReport, IKovCustomReport>(IID_IKovCustomReport),
-        ComTableEnd(),
-    };
-    return table;
+    return OneInterfaceTable<CReplayCustomReport, IKovCustomReport, IID_IKovCustomReport>();
 }
 
 // ---- CReplayParameter ----
@@ -61,12 +72,7 @@ STDMETHODIMP CReplayParameter::get_Value(VARIANT* pValue)
 
 const ComInterfaceEntry* CReplayParameter::InterfaceTable()
 {
-    static const ComInterfaceEntry table[] = {
-        ComEntry<CReplayParameter, IUnknown, IKovParameter>(IID_IUnknown),
-        ComEntry<CReplayParameter, IKovParameter>(IID_IKovParameter),
-        ComTableEnd(),
-    };
-    return table;
+    return OneInterfaceTable<CReplayParameter, IKovParameter, IID_IKovParameter>();
 }
 
 // ---- CReplayParameterCollection ----
@@ -99,12 +105,7 @@ STDMETHODIMP CReplayParameterCollection::get_Item(LONG index, IKovParameter** pp
 
 const ComInterfaceEntry* CReplayParameterCollection::InterfaceTable()
 {
-    static const ComInterfaceEntry table[] = {
-        ComEntry<CReplayParameterCollection, IUnknown, IKovParameterCollection>(IID_IUnknown),
-        ComEntry<CReplayParameterCollection, IKovParameterCollection>(IID_IKovParameterCollection),
-        ComTableEnd(),
-    };
-    return table;
+    return OneInterfaceTable<CReplayParameterCollection, IKovParameterCollection, IID_IKovParameterCollection>();
 }
 
 // ---- CReplayParameters ----
