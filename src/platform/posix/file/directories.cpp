@@ -9,11 +9,9 @@
 
 extern "C" BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 {
-    if (!lpPathName || !*lpPathName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    std::string path;
+    if (!PalPathArgument(lpPathName, ERROR_PATH_NOT_FOUND, path))
         return FALSE;
-    }
-    std::string path = PalPosixPath(lpPathName);
     if (mkdir(path.c_str(), 0777) == 0)
         return TRUE;
     int error = errno;
@@ -26,11 +24,9 @@ extern "C" BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 
 extern "C" BOOL RemoveDirectoryW(LPCWSTR lpPathName)
 {
-    if (!lpPathName || !*lpPathName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    std::string path;
+    if (!PalPathArgument(lpPathName, ERROR_PATH_NOT_FOUND, path))
         return FALSE;
-    }
-    std::string path = PalPosixPath(lpPathName);
     if (rmdir(path.c_str()) == 0)
         return TRUE;
     int error = errno;

@@ -9,18 +9,12 @@
 
 extern "C" DWORD GetFileAttributesW(LPCWSTR lpFileName)
 {
-    if (!lpFileName || !*lpFileName) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    std::string path;
+    if (!PalPathArgument(lpFileName, ERROR_FILE_NOT_FOUND, path))
         return INVALID_FILE_ATTRIBUTES;
-    }
-    std::string path = PalPosixPath(lpFileName);
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
-        int error = errno;
-        if (error == ENOENT || error == ENOTDIR)
-            SetLastError(PalMissingPathError(path));
-        else
-            PalSetLastErrorFromErrno(error);
+        PalSetLastErrorForPath(errno, path);
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD attributes = 0;

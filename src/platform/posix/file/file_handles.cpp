@@ -312,18 +312,12 @@ extern "C" DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
 
 extern "C" BOOL DeleteFileW(LPCWSTR lpFileName)
 {
-    if (!lpFileName || !*lpFileName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    std::string path;
+    if (!PalPathArgument(lpFileName, ERROR_PATH_NOT_FOUND, path))
         return FALSE;
-    }
-    std::string path = PalPosixPath(lpFileName);
     struct stat info;
     if (lstat(path.c_str(), &info) != 0) {
-        int error = errno;
-        if (error == ENOENT || error == ENOTDIR)
-            SetLastError(PalMissingPathError(path));
-        else
-            PalSetLastErrorFromErrno(error);
+        PalSetLastErrorForPath(errno, path);
         return FALSE;
     }
     if (S_ISDIR(info.st_mode)) {

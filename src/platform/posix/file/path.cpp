@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "kernel/errno_map.h"
 #include "pal/utf8.h"
 
 std::string PalPosixPath(LPCWSTR path)
@@ -33,4 +36,22 @@ DWORD PalMissingPathError(const std::string& path)
     if (stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return ERROR_FILE_NOT_FOUND;
     return ERROR_PATH_NOT_FOUND;
+}
+
+bool PalPathArgument(LPCWSTR path, DWORD whenEmpty, std::string& posixPath)
+{
+    if (!path || !*path) {
+        SetLastError(whenEmpty);
+        return false;
+    }
+    posixPath = PalPosixPath(path);
+    return true;
+}
+
+void PalSetLastErrorForPath(int error, const std::string& path)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        SetLastError(PalMissingPathError(path));
+    else
+        PalSetLastErrorFromErrno(error);
 }
