@@ -102,6 +102,17 @@ LSTATUS ChangeNode(const PalKey& key, const std::function<LSTATUS(PalRegKeyNode&
     });
 }
 
+// Hands out a handle to the key that was opened or created (status tells),
+// with the rights asked for.
+LSTATUS HandOut(LSTATUS status, PalKey& key, REGSAM wanted, PHKEY result)
+{
+    if (status != ERROR_SUCCESS)
+        return status;
+    key.access = GrantedRights(wanted);
+    *result = NewHandle(key);
+    return ERROR_SUCCESS;
+}
+
 // The key a handle names and the names of a path below it.
 LSTATUS ResolvePath(HKEY handle, LPCWSTR subKey, PalKey& key, std::vector<WideString>& below)
 {
@@ -114,16 +125,22 @@ LSTATUS ResolvePath(HKEY handle, LPCWSTR subKey, PalKey& key, std::vector<WideSt
     return ERROR_SUCCESS;
 }
 
+// As ResolvePath, for a call that hands out a handle through result.
+LSTATUS ResolveForHandle(HKEY handle, LPCWSTR subKey, PHKEY result, PalKey& key, std::vector<WideString>& below)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    return ResolvePath(handle, subKey, key, below);
+}
+
 } // namespace
 
 extern "C" LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
 {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
     PalKey key;
     std::vector<WideString> below;
-    LSTATUS status = ResolvePath(hKey, lpSubKey, key, below);
+    LSTATUS status = ResolveForHandle(hKey, lpSubKey, phkResult, key, below);
     if (status != ERROR_SUCCESS)
         return status;
     status = ReadNode(key, [&](PalRegKeyNode& start) -> LSTATUS {
@@ -136,22 +153,15 @@ extern "C" LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samD
         }
         return ERROR_SUCCESS;
     });
-    if (status != ERROR_SUCCESS)
-        return status;
-    key.access = GrantedRights(samDesired);
-    *phkResult = NewHandle(key);
-    return ERROR_SUCCESS;
+    return HandOut(status, key, samDesired, phkResult);
 }
 
 extern "C" LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired,
                                    LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition)
 {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
     PalKey key;
     std::vector<WideString> below;
-    LSTATUS status = ResolvePath(hKey, lpSubKey, key, below);
+    LSTATUS status = ResolveForHandle(hKey, lpSubKey, phkResult, key, below);
     if (status != ERROR_SUCCESS)
         return status;
     for (const WideString& name : below)
@@ -178,13 +188,9 @@ extern "C" LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, D
         changed = createdAny;
         return ERROR_SUCCESS;
     });
-    if (status != ERROR_SUCCESS)
-        return status;
-    if (lpdwDisposition)
+    if (status == ERROR_SUCCESS && lpdwDisposition)
         *lpdwDisposition = createdAny ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    key.access = GrantedRights(samDesired);
-    *phkResult = NewHandle(key);
-    return ERROR_SUCCESS;
+    return HandOut(status, key, samDesired, phkResult);
 }
 
 extern "C" LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
