@@ -16,7 +16,7 @@ namespace {
 std::string Neutral(std::string text)
 {
     text = std::regex_replace(text, std::regex("host=\"[^\"]*\""), "host=\"HOST\"");
-    text = std::regex_replace(text, std::regex("tmZone=[^ \n]*"), "tmZone=ZONE");
+    text = std::regex_replace(text, std::regex("tmZone=[^\n]*"), "tmZone=ZONE");
     text = std::regex_replace(text, std::regex("\"host\": \"[^\"]*\""), "\"host\": \"HOST\"");
     return text;
 }
