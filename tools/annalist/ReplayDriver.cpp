@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <new>
 
 #include "annalist/DescriptionBuilder.h"
 #include "annalist/LoggerFactory.h"
@@ -63,6 +66,25 @@ std::string ErrorText()
     return text;
 }
 
+// Bytes for display: those that are not UTF-8 are shown as "\xED".
+std::string ShownBytes(const std::string& text)
+{
+    if (IsStrictUtf8(text))
+        return text;
+    std::string shown;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
 // A path for display, with the platform's separator.
 std::string Shown(const WideString& path)
 {
@@ -75,17 +97,32 @@ std::string Shown(const WideString& path)
 }
 
 // A path of the logger (Windows-style: the platform layer takes backslashes
-// everywhere) as the standard library takes it.
+// everywhere) as the standard library takes it. It never throws: a lone
+// surrogate (which the tool refuses before the replay) becomes U+FFFD, as
+// the POSIX platform layer makes it in a file name.
 std::filesystem::path PathOf(const WideString& path)
 {
-    WideString native = path;
-    for (WCHAR& c : native)
+    std::string text = Utf8FromWide(path);
+    for (char& c : text)
         if (c == '\\' || c == '/')
-            c = static_cast<WCHAR>(std::filesystem::path::preferred_separator);
-    return std::filesystem::path(native);
+            c = static_cast<char>(std::filesystem::path::preferred_separator);
+    try {
+        return std::filesystem::u8path(text);
+    } catch (const std::exception&) {
+        return std::filesystem::path();
+    }
 }
 
-WideString WideOf(const std::filesystem::path& path) { return path.string<WCHAR>(); }
+// A path of the standard library as the logger takes it; never throws (a
+// name that is not UTF-8 is taken byte by byte).
+WideString WideOf(const std::filesystem::path& path)
+{
+    try {
+        return WideFromUtf8Lenient(path.u8string());
+    } catch (const std::exception&) {
+        return WideString();
+    }
+}
 
 } // namespace
 
@@ -97,6 +134,13 @@ void CReplayDriver::Fatal(const std::string& message) { m_console.Message("annal
 
 bool CReplayDriver::PrepareResultsFolder()
 {
+    // The logger's paths are Unicode text: a name that is not UTF-8 (or
+    // spells a lone surrogate) would become another name on the way.
+    if (!IsStrictUtf8(m_options.resultsFolder)) {
+        Fatal("cannot use the results folder \"" + ShownBytes(m_options.resultsFolder) +
+              "\": the name is not valid UTF-8");
+        return false;
+    }
     WideString given = WideFromUtf8Lenient(m_options.resultsFolder);
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(PathOf(given), error);
@@ -326,17 +370,25 @@ void CReplayDriver::ReplayLines(CEventLogReader& reader)
         }
         ++m_statistics.lines;
         m_lastLine = line;
-        ReplayCall call;
-        std::string reason;
-        if (!ParseReplayCall(text, call, reason)) {
-            Skipped(line, reason);
-        } else {
-            for (const std::string& key : call.ignoredKeys) {
-                ++m_statistics.warnings;
-                m_console.Message("line " + std::to_string(line) + ": warning: \"" + key + "\" means nothing for " +
-                                  CallName(call.kind) + "; ignored");
+        // Nothing a line holds may end the replay: whatever is thrown while
+        // it is read or converted (the logger's calls throw nothing) skips it.
+        try {
+            ReplayCall call;
+            std::string reason;
+            if (!ParseReplayCall(text, call, reason)) {
+                Skipped(line, reason);
+            } else {
+                for (const std::string& key : call.ignoredKeys) {
+                    ++m_statistics.warnings;
+                    m_console.Message("line " + std::to_string(line) + ": warning: \"" + key +
+                                      "\" means nothing for " + CallName(call.kind) + "; ignored");
+                }
+                Perform(call, line);
             }
-            Perform(call, line);
+        } catch (const std::bad_alloc&) {
+            Skipped(line, "out of memory");
+        } catch (const std::exception& error) {
+            Skipped(line, std::string("cannot be replayed: ") + error.what());
         }
         m_console.Progress(m_statistics.lines);
     }

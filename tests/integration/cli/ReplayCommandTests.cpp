@@ -6,6 +6,7 @@
 
 #include "integration/cli/ToolRunner.h"
 #include "support/XmlCheck.h"
+#include "unit/platform/PlatformTestSupport.h"
 
 namespace {
 
@@ -117,6 +118,20 @@ TEST_F(ReplayCommandTest, InputsThatCannotBeUsedEndWithOneLineAndStatus2)
     }
 }
 
+// A results folder named by bytes that are no UTF-8 (here a lone surrogate
+// spelled in UTF-8) is refused with one line; the platform layer could only
+// have made another name of it. (Windows passes arguments as UTF-16.)
+TEST_F(ReplayCommandTest, AResultsFolderNameThatIsNotUtf8IsRefused)
+{
+    if (!test::PosixPlatformLayer())
+        GTEST_SKIP() << "arguments are bytes on POSIX only";
+    std::string log = test::WriteEventLog(m_folder, "events.jsonl", {kStart, kEnd});
+    test::ToolResult result = test::RunTool({"replay", log, "-o", ResultsFolder("r\xED\xA0\x80x")}, m_folder);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "annalist: cannot use the results folder \"" + ResultsFolder("r") +
+                              "\\xED\\xA0\\x80x\": the name is not valid UTF-8\n");
+}
+
 TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
 {
     test::ToolResult result = Replay({
@@ -149,6 +164,33 @@ TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
     EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
     // The refused step gave its record number back: T2 went to "after".
     EXPECT_NE(xml.find("<Step rID=\"T2\">\r\n<Obj ><![CDATA[after]]>"), std::string::npos) << xml;
+}
+
+// Lines that once ended the process (an exception through the line reader,
+// a stack overflow while a deep value was shown) are refused one by one, and
+// the run around them is written whole.
+TEST_F(ReplayCommandTest, LinesThatCouldEndTheProcessAreRefusedAndTheRunIsKept)
+{
+    std::string deep = std::string(20000, '[') + std::string(20000, ']');
+    std::string limit = std::string(62, '[') + std::string(62, ']');
+    test::ToolResult result = Replay({
+        kStart, kTest,                                                                             // 1, 2
+        R"({"type": "Replay", "id": 2, "parent": 1, "desc": {"NodeName": "n", "Big": 1e400}})",     // 3
+        R"({"type": )" + deep + "}",                                                               // 4
+        R"({"type": "Replay", "id": 3, "parent": 1, "desc": {"x": )" + deep + "}}",                // 5
+        R"({"type": "Replay", "id": 4, "parent": 1, "desc": {"x": )" + limit + "}}",               // 6
+        R"({"type": "Replay", "id": 5, "parent": 1, "desc": {"NodeName": "after", "Status": 0}})", // 7
+        kEndTest, kEnd});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "line 3: invalid JSON: number overflow parsing '1e400'; line skipped\n"
+                          "line 4: the JSON is nested deeper than 64 levels; line skipped\n"
+                          "line 5: the JSON is nested deeper than 64 levels; line skipped\n"
+                          "line 6: desc \"x\": a list is not a value: " +
+                              std::string(56, '[') + " ...; line skipped\n");
+    std::string xml = ResultsXml();
+    EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
+    EXPECT_EQ(xml.substr(xml.size() - 9), "</Report>");
+    EXPECT_TRUE(test::FileExists(Path("results/GeneralInfo.ini")));
 }
 
 TEST_F(ReplayCommandTest, DescriptionValuesReachTheLoggerAsTheirTypes)
