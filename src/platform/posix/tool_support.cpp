@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <mutex>
 
+#include "registry/registry_hive.h"
+
 extern char** environ;
 
 namespace {
@@ -86,6 +88,10 @@ void PAL_EndPrivateRegistry()
     std::filesystem::remove_all(registry.folder, error);
     registry = PrivateRegistry();
 }
+
+LONG PAL_BeginRegistryBatch() { return PalBeginHiveBatch(PalRegistryFolder()); }
+
+LONG PAL_EndRegistryBatch(bool keep) { return PalEndHiveBatch(keep); }
 
 bool PAL_IsTerminal(FILE* stream) { return stream && isatty(fileno(stream)) == 1; }
 

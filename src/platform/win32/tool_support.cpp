@@ -182,6 +182,10 @@ void PAL_EndPrivateRegistry()
     registry = PrivateRegistry();
 }
 
+LONG PAL_BeginRegistryBatch() { return ERROR_SUCCESS; }
+
+LONG PAL_EndRegistryBatch(bool) { return ERROR_SUCCESS; }
+
 bool PAL_IsTerminal(FILE* stream)
 {
     if (!stream)

@@ -30,6 +30,17 @@ LONG PAL_BeginPrivateRegistry(std::string& where);
 // without a begin.
 void PAL_EndPrivateRegistry();
 
+// ---- Registry batch ----
+// Between PAL_BeginRegistryBatch and PAL_EndRegistryBatch(true) many registry
+// writes of the process (an import of settings) cost about one: on POSIX the
+// hives of the registry folder are locked against other writers for the
+// time, changed in memory and each written once at the end (atomically, as
+// every write is); on Windows the registry needs no such help and the calls
+// do nothing. Ending with keep false drops the changes on POSIX (use it after
+// a failure). Both return ERROR_SUCCESS or the error (End: of writing).
+LONG PAL_BeginRegistryBatch();
+LONG PAL_EndRegistryBatch(bool keep);
+
 // ---- Console ----
 // True when the stream is an interactive terminal (a console window on
 // Windows; not a file, pipe or the null device).
