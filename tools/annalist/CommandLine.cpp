@@ -20,7 +20,8 @@ const char kReplayFooter[] =
     "\n"
     "The replay uses a private registry (never your own settings). Without --settings it holds,\n"
     "under the root: Directory \".\", IterDir \"Row\", Eve1..Eve7 = Replay, User, Error,\n"
-    "Verification, Transaction, Context, Table.\n"
+    "Verification, Transaction, Context, Table. Settings or ReportPath lines that would make the\n"
+    "logger write outside the results folder (\"..\\..\\x\") are refused unless --allow-outside.\n"
     "\n"
     "Exit status: 0 every line read and every call succeeded; 1 some line or call failed,\n"
     "or (with --fail-on) the recorded run failed; 2 the event log, the settings or the\n"
@@ -131,6 +132,9 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
             "", "LEVEL"));
     std::string replayFailOn;
     replay->add_option("--fail-on", replayFailOn, kFailOnHelp)->type_name("failed|warning")->check(FailOnValidator());
+    replay->add_flag("--allow-outside", options.allowOutside,
+                     "Let the settings (\"Directory\", \"IterDir\") and ReportPath lines make the logger write "
+                     "outside the results folder");
     replay->footer(kReplayFooter);
 
     CLI::App* report = app.add_subcommand("report", "Write a results folder as one HTML file to read in a browser");

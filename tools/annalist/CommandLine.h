@@ -1,6 +1,6 @@
 // The tool's command line (CLI11): `annalist replay EVENTS -o RESULTS_DIR
 // [--settings FILE.reg] [--root KEY] [--filter N] [--level current|earlier]
-// [--fail-on failed|warning]`, `annalist report RESULTS_DIR [-o FILE.html]
+// [--fail-on failed|warning] [--allow-outside]`, `annalist report RESULTS_DIR [-o FILE.html]
 // [--embed-pictures] [--fail-on ...]`, `annalist export RESULTS_DIR
 // [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist --help`,
 // `annalist <command> --help`, `annalist --version`.
@@ -21,6 +21,7 @@ struct ReplayOptions {
     long filter = 0;                     // 0 to 3 (tagReportFilter)
     bool earlierLevel = false;           // --level earlier
     FailOn failOn = FailOn::Nothing;
+    bool allowOutside = false;           // settings may lead outside the results folder
 };
 
 struct ReportOptions {

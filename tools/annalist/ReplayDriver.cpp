@@ -154,6 +154,18 @@ bool CReplayDriver::PrepareResultsFolder()
         folder = folder.parent_path(); // "results/" names the folder "results"
     m_resultsPath = WideOf(folder);
     const std::string shown = Shown(m_resultsPath);
+    // The settings must keep the logger's folders inside this one.
+    OutputSettings settings;
+    settings.reportPath = m_resultsPath;
+    if (!ReadDirectorySetting(m_root, settings.directory))
+        settings.directory = W("."); // ReportPath will say what is missing
+    if (!ReadSettingText(m_root, W("IterDir"), settings.iterDir))
+        settings.iterDir = W("Row");
+    m_iterDir = settings.iterDir;
+    if (std::string problem = SettingsProblem(settings); !problem.empty()) {
+        Fatal("cannot use the settings: " + problem);
+        return false;
+    }
     if (std::filesystem::exists(folder, error) && !std::filesystem::is_directory(folder, error)) {
         Fatal("cannot use the results folder \"" + shown + "\": it is a file, not a folder");
         return false;
@@ -259,6 +271,17 @@ bool CReplayDriver::StartLogger()
     return true;
 }
 
+std::string CReplayDriver::SettingsProblem(const OutputSettings& settings) const
+{
+    std::string problem = UnusableSettingProblem(settings);
+    if (problem.empty() && !m_options.allowOutside) {
+        problem = OutsideProblem(m_resultsPath, settings);
+        if (!problem.empty())
+            problem += " (--allow-outside allows it)";
+    }
+    return problem;
+}
+
 void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr)
 {
     ++m_statistics.failedCalls;
@@ -325,27 +348,47 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
     case CallKind::SetRegistryRoot: {
         WideString root;
         WideFromUtf8(call.text, root);
+        // The logger takes "IterDir" from a root it can open ("Row" when the
+        // value is missing); iteration folders go into the current results
+        // folder.
+        OutputSettings settings;
+        settings.reportPath = m_pathFolder;
+        settings.directory = W(".");
+        settings.iterDir = m_iterDir;
+        if (RootExists(root) && !ReadSettingText(root, W("IterDir"), settings.iterDir))
+            settings.iterDir = W("Row");
+        if (std::string problem = SettingsProblem(settings); !problem.empty()) {
+            Skipped(line, "SetRegistryRoot refused: " + problem);
+            return false;
+        }
         CScopedBstr text(root);
         ++m_statistics.calls;
         SetErrorInfo(0, nullptr);
         hr = m_logger->SetRegistryRoot(text.Get());
         m_root = root;
+        m_iterDir = settings.iterDir;
         break;
     }
     case CallKind::ReportPath: {
         WideString path;
         WideFromUtf8(call.text, path);
+        std::error_code error;
+        std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
+        OutputSettings settings;
+        settings.reportPath = error ? path : WideOf(absolute.lexically_normal());
+        if (!ReadDirectorySetting(m_root, settings.directory))
+            settings.directory = W("."); // the call fails
+        settings.iterDir = m_iterDir;
+        if (std::string problem = SettingsProblem(settings); !problem.empty()) {
+            Skipped(line, "ReportPath refused: " + problem);
+            return false;
+        }
         CScopedBstr text(path);
         ++m_statistics.calls;
         SetErrorInfo(0, nullptr);
         hr = m_logger->put_ReportPath(text.Get());
-        if (SUCCEEDED(hr)) {
-            WideString directory;
-            ReadDirectorySetting(m_root, directory);
-            std::error_code error;
-            std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
-            m_pathFolder = ResultsFolderFor(error ? path : WideOf(absolute), directory);
-        }
+        if (SUCCEEDED(hr))
+            m_pathFolder = ResultsFolderFor(settings.reportPath, settings.directory);
         break;
     }
     }
@@ -359,7 +402,6 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
 void CReplayDriver::ReplayLines(CEventLogReader& reader)
 {
     m_console.StartProgress(m_console.ProgressAllowed() ? reader.CountEventLines() : 0);
-    PAL_WatchInterrupt();
     std::string text;
     long line = 0;
     while (reader.Next(text, line)) {
@@ -444,6 +486,9 @@ void CReplayDriver::PrintSummary()
 
 int CReplayDriver::Run()
 {
+    // From here on an interrupt (Ctrl-C, SIGTERM) ends the replay as the end
+    // of the log would: the run is closed, the private registry removed.
+    PAL_WatchInterrupt();
     CEventLogReader reader;
     std::string reason;
     if (!reader.Open(WideFromUtf8Lenient(m_options.eventsFile), reason)) {
@@ -468,6 +513,11 @@ int CReplayDriver::Run()
         }
         auto start = std::chrono::steady_clock::now();
         ReplayLines(reader);
+        if (PAL_Interrupted() && !m_statistics.interrupted) {
+            // During the last line (a prompt answered Cancel, for one).
+            m_statistics.interrupted = true;
+            m_console.Message("annalist: interrupted after line " + std::to_string(m_lastLine));
+        }
         readFailed = reader.ReadFailed();
         if (readFailed)
             Fatal("cannot read the event log \"" + m_options.eventsFile + "\" after line " +
@@ -477,6 +527,8 @@ int CReplayDriver::Run()
         m_statistics.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     PrintSummary();
+    if (m_statistics.interrupted)
+        return PAL_InterruptExitStatus();
     if (readFailed)
         return 2;
     bool clean = m_statistics.failedCalls == 0 && m_statistics.skippedLines == 0 && !m_statistics.interrupted;

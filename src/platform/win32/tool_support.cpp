@@ -222,9 +222,13 @@ void PAL_UseUtf8Console()
         g_earlierOutputCodePage = 0;
 }
 
+void PAL_IgnoreBrokenPipe() {}
+
 void PAL_WatchInterrupt() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 bool PAL_Interrupted() { return g_interrupts != 0; }
+
+int PAL_InterruptExitStatus() { return g_interrupts != 0 ? 130 : 0; }
 
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
                     const std::string& errorFile, int& exitStatus)

@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "annalist/ReplayCall.h"
 #include "integration/cli/ToolRunner.h"
 #include "support/XmlCheck.h"
 #include "unit/platform/PlatformTestSupport.h"
@@ -283,6 +284,72 @@ TEST_F(ReplayCommandTest, DefaultSettingsOrImportedOnes)
     EXPECT_NE(xml.find("custom step"), std::string::npos);
     EXPECT_TRUE(test::FileExists(Path("imported/Report/Act0/Iteration1")));
     EXPECT_NE(result.out.find("Report"), std::string::npos);
+}
+
+// Settings are the administrator's, and the logger follows them anywhere;
+// the replay keeps them inside -o unless --allow-outside is given.
+TEST_F(ReplayCommandTest, SettingsThatLeadOutsideTheResultsFolderAreRefused)
+{
+    auto settings = [this](const char* name, const std::string& directory, const std::string& iterDir) {
+        test::WriteFileBytes(m_folder.Path() / name,
+                             "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Annalist]\r\n"
+                             "\"Directory\"=\"" + directory + "\"\r\n\"IterDir\"=\"" + iterDir + "\"\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Far]\r\n\"Directory\"=\".\"\r\n"
+                             "\"IterDir\"=\"..\\\\..\\\\..\\\\far\"\r\n");
+        return (m_folder.Path() / name).u8string();
+    };
+    std::vector<std::string> run{kStart, kTest, R"({"type": "StartIteration", "id": 2, "parent": 1,)"
+                                                R"( "desc": {"Iteration": 1}})",
+                                 kEndTest, kEnd};
+    std::string up = settings("up.reg", "..\\\\..\\\\x", "Row");
+    test::ToolResult result = Replay(run, {"--settings", up}, "out/results");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "annalist: cannot use the settings: the \"Directory\" setting \"..\\..\\x\" leads outside "
+                          "the results folder \"" + ResultsFolder("out/results") + "\" (--allow-outside allows it)\n");
+    EXPECT_FALSE(test::FileExists(Path("x")));
+    EXPECT_FALSE(test::FileExists(Path("out")));
+    result = Replay(run, {"--settings", settings("iter.reg", ".", "..\\\\..\\\\..\\\\x")}, "out/results");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("the \"IterDir\" setting \"..\\..\\..\\x\" leads outside"), std::string::npos);
+    result = Replay(run, {"--settings", up, "--allow-outside"}, "out/results");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(test::FileExists(Path("x/Results.xml")));
+
+    // Lines of the log that would lead outside are refused one by one.
+    std::string elsewhere = ResultsFolder("elsewhere");
+    std::string inside = ResultsFolder("out/results/inner");
+    result = Replay({R"({"call": "ReportPath", "path": ")" + Json(elsewhere).get<std::string>() + "\"}",
+                     R"({"call": "SetRegistryRoot", "root": "SOFTWARE\\Far"})",
+                     R"({"call": "ReportPath", "path": )" + Json(inside).dump() + "}", kStart, kTest, kEndTest, kEnd},
+                    {"--settings", settings("lines.reg", ".", "Row")}, "out/results");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "line 1: ReportPath refused: ReportPath \"" + elsewhere +
+                              "\" lies outside the results folder \"" + ResultsFolder("out/results") +
+                              "\" (--allow-outside allows it); line skipped\n"
+                              "line 2: SetRegistryRoot refused: the \"IterDir\" setting \"..\\..\\..\\far\" leads "
+                              "outside the results folder \"" + ResultsFolder("out/results") +
+                              "\" (--allow-outside allows it); line skipped\n");
+    EXPECT_FALSE(test::FileExists(Path("elsewhere")));
+    ResultsXml("out/results/inner");
+}
+
+// A "Directory" holding a lone surrogate (a UTF-16 file can) names no folder.
+TEST_F(ReplayCommandTest, ASettingThatNoFileNameCanHoldIsRefused)
+{
+    std::string text = "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Annalist]\r\n"
+                       "\"Directory\"=\"R@x\"\r\n\"IterDir\"=\"Row\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        if (c == '@')
+            bytes += std::string("\x00\xD8", 2); // U+D800 alone
+        else
+            bytes += std::string(1, c) + std::string(1, '\0');
+    }
+    test::WriteFileBytes(m_folder.Path() / "lone.reg", bytes);
+    test::ToolResult result = Replay({kStart, kEnd}, {"--settings", (m_folder.Path() / "lone.reg").u8string()});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "annalist: cannot use the settings: the \"Directory\" setting holds a lone surrogate, which "
+                          "no file name can hold\n");
 }
 
 TEST_F(ReplayCommandTest, FilterFromTheCommandLineAndFromTheLog)

@@ -51,11 +51,19 @@ std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv);
 // Makes UTF-8 text written to stdout and stderr show correctly on a console
 // (Windows: the console's output code page, restored at exit).
 void PAL_UseUtf8Console();
+// A write to a closed pipe (`annalist ... | head`) fails with an error
+// instead of ending the process (POSIX: SIGPIPE is ignored).
+void PAL_IgnoreBrokenPipe();
 // From the first call on, Ctrl-C (and on POSIX SIGTERM) sets a flag that
-// PAL_Interrupted reports instead of ending the process; a second Ctrl-C
-// ends it as usual.
+// PAL_Interrupted reports instead of ending the process, and makes message
+// boxes give their unattended answer (Cancel) at once, also one that is
+// waiting for an answer on the terminal (POSIX), so that the program can end
+// its work and exit promptly; a second Ctrl-C ends the process as usual.
 void PAL_WatchInterrupt();
 bool PAL_Interrupted();
+// The exit status that tells how the process was interrupted (130 for
+// Ctrl-C/SIGINT, 143 for SIGTERM); 0 when it was not.
+int PAL_InterruptExitStatus();
 
 // ---- Running a program ----
 // Runs the program with the arguments (arguments[0] is the program's path),
