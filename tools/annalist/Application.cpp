@@ -4,6 +4,7 @@
 
 #include "annalist/CommandLine.h"
 #include "annalist/Console.h"
+#include "annalist/RepairCommand.h"
 #include "annalist/ReplayDriver.h"
 #include "annalist/ResultsCommands.h"
 #include "pal/tool_support.h"
@@ -26,6 +27,9 @@ int RunAnnalist(const std::vector<std::string>& arguments)
         break;
     case ToolCommand::Export:
         status = RunExportCommand(options.exportOptions, console);
+        break;
+    case ToolCommand::Repair:
+        status = RunRepairCommand(options.repair, console);
         break;
     default: {
         CReplayDriver replay(options.replay, console);

@@ -2,7 +2,8 @@
 // [--settings FILE.reg] [--root KEY] [--filter N] [--level current|earlier]
 // [--fail-on failed|warning] [--allow-outside]`, `annalist report RESULTS_DIR [-o FILE.html]
 // [--embed-pictures] [--fail-on ...]`, `annalist export RESULTS_DIR
-// [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist --help`,
+// [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist repair
+// RESULTS_DIR`, `annalist --help`,
 // `annalist <command> --help`, `annalist --version`.
 #pragma once
 
@@ -38,13 +39,18 @@ struct ExportOptions {
     FailOn failOn = FailOn::Nothing;
 };
 
-enum class ToolCommand { Replay, Report, Export };
+struct RepairOptions {
+    std::string resultsFolder;
+};
+
+enum class ToolCommand { Replay, Report, Export, Repair };
 
 struct ToolOptions {
     ToolCommand command = ToolCommand::Replay;
     ReplayOptions replay;
     ReportOptions report;
     ExportOptions exportOptions;
+    RepairOptions repair;
 };
 
 struct CommandLineResult {
