@@ -2,7 +2,7 @@
 # every target: Linux, Linux with sanitizers (ASan+UBSan, TSan), and Windows (32-bit, run under
 # Wine; 64-bit, built). `make demo` replays the bundled example run.
 
-.PHONY: all test demo deps check-sources linux linux-asan linux-tsan windows-x86 windows-x64 clean
+.PHONY: all test demo deps check-sources linux linux-asan linux-tsan windows-x86 windows-x64 fuzz clean
 
 all: test
 
@@ -33,7 +33,13 @@ test: deps check-sources
 	@scripts/build-and-test.sh linux-tsan
 	@scripts/build-and-test.sh windows-x86
 	@scripts/build-and-test.sh windows-x64 build-only
+	@scripts/fuzz.sh smoke || { echo "make test: FAILED at the fuzz smoke." >&2; exit 1; }
 	@echo "make test: all builds and tests passed."
+
+# Fuzzes every target of fuzz/ for FUZZ_SECONDS seconds each (default 60):
+# `make fuzz FUZZ_SECONDS=600`. Findings land in build/fuzz/findings/.
+fuzz: deps
+	@scripts/fuzz.sh run
 
 # Builds the command-line tool, replays the bundled example run into
 # ./demo-results (emptied first), printing the replay's summary, puts in the

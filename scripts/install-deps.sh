@@ -5,13 +5,15 @@
 # Wine (32-bit prefixes need wine32 from the i386 architecture),
 # Wine's IDL files for widl, the header-only CLI11 and nlohmann/json, and for
 # the report's tests Chromium (driven by puppeteer-core from npm), node and
-# npm (only when missing: a nodesource nodejs brings its own npm) and
-# junitparser (for Debian's /usr/bin/python3).
+# npm (only when missing: a nodesource nodejs brings its own npm),
+# junitparser (for Debian's /usr/bin/python3), and clang 14 with its
+# libFuzzer and sanitizer runtimes (and llvm-symbolizer) for the fuzz targets.
 set -eu
 
 packages="cmake ninja-build g++ gcc make libgtest-dev googletest libxml2-utils libxml2-dev \
 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
-wine wine32:i386 wine64 libwine-dev libcli11-dev nlohmann-json3-dev chromium python3-junitparser"
+wine wine32:i386 wine64 libwine-dev libcli11-dev nlohmann-json3-dev chromium python3-junitparser \
+clang-14 libclang-rt-14-dev llvm-14"
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
     packages="$packages nodejs npm"
 fi
