@@ -1,16 +1,49 @@
 // GeneralInfo.ini as an appended run reads it (any file), written again and
 // read back to the same record.
+#include <cstdio>
+
 #include "FuzzSupport.h"
+#include "pal/utf8.h"
 #include "report/GeneralInfoFile.h"
 
 namespace {
 
+// A value as it comes back: a line break inside it is written as a blank (so
+// that no value can add keys), and blanks around a value are not kept.
+WideString Written(const CBstrString& value)
+{
+    WideString text(value.c_str(), value.Length());
+    for (WCHAR& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    size_t begin = text.find_first_not_of(W(" \t"));
+    if (begin == WideString::npos)
+        return WideString();
+    return text.substr(begin, text.find_last_not_of(W(" \t")) - begin + 1);
+}
+
+bool SameText(const char* name, const CBstrString& read, const CBstrString& again)
+{
+    WideString expected = Written(read);
+    WideString got(again.c_str(), again.Length());
+    if (expected != got)
+        std::fprintf(stderr, "%s: \"%s\" came back as \"%s\"\n", name, PalToUtf8(expected).c_str(),
+                     PalToUtf8(got).c_str());
+    return expected == got;
+}
+
 bool Same(const GeneralInfo& a, const GeneralInfo& b)
 {
-    return a.total == b.total && a.osVersion == b.osVersion && a.globalIteration == b.globalIteration &&
-           a.product == b.product && a.version == b.version && a.title == b.title && a.userName == b.userName &&
-           a.password == b.password && a.testLocation == b.testLocation && a.testOnHost == b.testOnHost &&
-           a.vaultServer == b.vaultServer && a.vaultProject == b.vaultProject;
+    bool same = a.total == b.total && a.osVersion == b.osVersion && a.globalIteration == b.globalIteration;
+    same = SameText("Product", a.product, b.product) && same;
+    same = SameText("Version", a.version, b.version) && same;
+    same = SameText("Title", a.title, b.title) && same;
+    same = SameText("UserName", a.userName, b.userName) && same;
+    same = SameText("Password", a.password, b.password) && same;
+    same = SameText("TestLocation", a.testLocation, b.testLocation) && same;
+    same = SameText("TestOnHost", a.testOnHost, b.testOnHost) && same;
+    same = SameText("VaultServer", a.vaultServer, b.vaultServer) && same;
+    return SameText("VaultProject", a.vaultProject, b.vaultProject) && same;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The repair of a torn Results.xml on any bytes: a repaired file reads
 // complete and needs no second repair; what the repair keeps is the file's
 // own beginning; GeneralInfo.ini is rebuilt from it and its Total raised.
+#include <cstdio>
+
 #include "FuzzSupport.h"
 #include "results/ReportRepair.h"
 #include "results/ResultsReader.h"
@@ -21,6 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     results::CResultsReader reader(source);
     while (reader.Next()) {
     }
+    if (!reader.Outcome().Complete())
+        std::fprintf(stderr, "the reader: %s (kept %llu of %llu bytes, closed with \"%s\")\n",
+                     reader.Outcome().problem.c_str(), static_cast<unsigned long long>(repair.keep),
+                     static_cast<unsigned long long>(repair.size), repair.closing.c_str());
     fuzz::Check(reader.Outcome().Complete(), "a repaired file reads complete");
     fuzz::Check(!reader.Outcome().reportOpen, "a repaired file ends its report");
     results::ReportRepair again;

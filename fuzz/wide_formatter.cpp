@@ -32,6 +32,26 @@ private:
     size_t m_at = 0;
 };
 
+std::string Narrowed(const WideString& text)
+{
+    std::string narrow;
+    for (WCHAR c : text)
+        narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return narrow;
+}
+
+// Stops with both texts when they differ.
+void Same(const WideString& made, const char* expected, const std::string& format, const char* rule)
+{
+    WideString wanted;
+    for (const char* c = expected; *c; ++c)
+        wanted.push_back(static_cast<unsigned char>(*c));
+    if (made != wanted)
+        std::fprintf(stderr, "format \"%s\": made \"%s\", snprintf \"%s\"\n", format.c_str(), Narrowed(made).c_str(),
+                     expected);
+    fuzz::Check(made == wanted, rule);
+}
+
 WideString Widened(const std::string& text)
 {
     WideString wide;
@@ -63,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CInput input(data, size);
     static const char kFlags[] = "-+ #0";
     static const char* const kSizes[] = {"", "h", "hh", "l", "ll", "I64", "I32"};
-    static const char kConversions[] = "diuoxXcCsSeEfFgGaA%";
+    static const char kConversions[] = "diuoxXcCsSeEfgGaA%"; // F is a size prefix here
     std::string spec = "%";
     uint8_t flags = input.Byte();
     for (int i = 0; i < 5; ++i)
@@ -87,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             piece->insert(at, "%");
 
     const bool integer = std::strchr("diuoxX", conversion) != nullptr;
-    const bool real = std::strchr("eEfFgGaA", conversion) != nullptr;
+    const bool real = std::strchr("eEfgGaA", conversion) != nullptr;
     const bool text_ = std::strchr("cCsS", conversion) != nullptr;
     std::string prefix = integer ? sizePrefix : "";
     if (text_ && (std::string(sizePrefix) == "h" || std::string(sizePrefix) == "l"))
@@ -105,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         int n = wide64 ? std::snprintf(expected, sizeof expected, cFormat.c_str(), static_cast<long long>(bits))
                        : std::snprintf(expected, sizeof expected, cFormat.c_str(), static_cast<int>(bits));
         if (n >= 0 && static_cast<size_t>(n) < sizeof expected)
-            fuzz::Check(made == Widened(expected), "integers format as snprintf formats them");
+            Same(made, expected, cFormat, "integers format as snprintf formats them");
     } else if (real) {
         const bool checked = conversion != 'a' && conversion != 'A'; // hexadecimal forms may differ
         double value = 0;
@@ -115,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         char expected[4096];
         int n = std::snprintf(expected, sizeof expected, cFormat.c_str(), value);
         if (checked && n >= 0 && static_cast<size_t>(n) < sizeof expected)
-            fuzz::Check(made == Widened(expected), "doubles format as snprintf formats them");
+            Same(made, expected, cFormat, "doubles format as snprintf formats them");
     } else if (conversion == 'c' || conversion == 'C') {
         made = Format(format, static_cast<int>(wideText ? bits & 0xFFFF : bits & 0xFF));
     } else if (conversion == 's' || conversion == 'S') {

@@ -139,7 +139,7 @@ public:
             repair.keep = repair.size;
             return repair;
         }
-        if (!m_haveCut) {
+        if (!m_haveCut || !m_cut.keepsElement) {
             repair.state = ReportRepair::State::Unrepairable;
             repair.problem = repair.size == 0 ? "it is empty" : "it ends before its first complete record";
             return repair;
@@ -170,6 +170,7 @@ private:
     struct Cut {
         uint64_t offset = 0;
         std::vector<Open> open; // the elements open there, outermost first
+        bool keepsElement = false; // an element begins before it
     };
 
     ReportRepair Foreign(const std::string& problem)
@@ -199,6 +200,7 @@ private:
         if (m_insideWhole > 0)
             return; // a table or additional information is one record
         m_cut.offset = offset;
+        m_cut.keepsElement = m_elementsEnded > 0 || !m_frames.empty();
         m_haveCut = true;
         // Only the elements opened since the last candidate are copied.
         m_cut.open.resize(std::min(m_cut.open.size(), m_lowWater));
@@ -269,6 +271,7 @@ private:
         if ((frame.kind == Kind::Node && !frame.endPart && !IsWholeRecord(frame.name)) || frame.kind == Kind::Report)
             Candidate(m_parser.TokenStart()); // the end record is the end tag alone
         m_frames.pop_back();
+        ++m_elementsEnded;
         m_lowWater = std::min(m_lowWater, m_frames.size());
         if (frame.kind == Kind::Node && IsWholeRecord(frame.name))
             --m_insideWhole;
@@ -291,6 +294,7 @@ private:
     bool m_atRecordEnd = false; // the last token ended a record
     bool m_stepsHaveTicks = false;
     int m_insideWhole = 0;     // tables and additional informations open
+    uint64_t m_elementsEnded = 0;
 };
 
 // "T12" as 12; 0 for anything else.
