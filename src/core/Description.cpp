@@ -1,25 +1,13 @@
 #include "core/Description.h"
 
-#include "core/VariantValue.h"
+#include "pal/variant_holder.h"
 
 namespace {
 
 // A key as the dictionary gets it: a VT_BSTR variant.
-class CKey {
+class CKey : public CVariantValue {
 public:
-    explicit CKey(const WCHAR* text)
-    {
-        VariantInit(&m_key);
-        V_VT(&m_key) = VT_BSTR;
-        V_BSTR(&m_key) = SysAllocString(text);
-    }
-    ~CKey() { VariantClear(&m_key); }
-    CKey(const CKey&) = delete;
-    CKey& operator=(const CKey&) = delete;
-    VARIANT* Get() { return &m_key; }
-
-private:
-    VARIANT m_key;
+    explicit CKey(const WCHAR* text) noexcept { SetText(text); }
 };
 
 void Check(HRESULT hr)
@@ -73,16 +61,14 @@ bool CDescription::ReadValue(const WCHAR* key, VARTYPE type, VARIANT* defaultVal
     if (FAILED(VariantChangeType(converted.Get(), direct.Get(), 0, type)))
         return false;
     VariantClear(out);
-    *out = *converted.Get();
-    VariantInit(converted.Get());
+    converted.MoveTo(out);
     return true;
 }
 
 bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* defaultValue)
 {
     CVariantValue fallback;
-    V_VT(fallback.Get()) = VT_BSTR;
-    V_BSTR(fallback.Get()) = SysAllocString(defaultValue);
+    fallback.SetText(defaultValue);
     CVariantValue value;
     bool found = ReadValue(key, VT_BSTR, fallback.Get(), value.Get());
     if (value.Type() == VT_BSTR) {
@@ -97,8 +83,7 @@ bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* def
 bool CDescription::ReadInt(const WCHAR* key, LONG& out, LONG defaultValue)
 {
     CVariantValue fallback;
-    V_VT(fallback.Get()) = VT_I4;
-    V_I4(fallback.Get()) = defaultValue;
+    fallback.SetI4(defaultValue);
     CVariantValue value;
     bool found = ReadValue(key, VT_I4, fallback.Get(), value.Get());
     out = value.Type() == VT_I4 ? V_I4(value.Get()) : 0;
@@ -108,8 +93,7 @@ bool CDescription::ReadInt(const WCHAR* key, LONG& out, LONG defaultValue)
 bool CDescription::ReadFlag(const WCHAR* key, bool& out, bool defaultValue)
 {
     CVariantValue fallback;
-    V_VT(fallback.Get()) = VT_BOOL;
-    V_BOOL(fallback.Get()) = defaultValue ? VARIANT_TRUE : VARIANT_FALSE;
+    fallback.SetBool(defaultValue);
     CVariantValue value;
     bool found = ReadValue(key, VT_BOOL, fallback.Get(), value.Get());
     out = value.Type() == VT_BOOL && V_BOOL(value.Get()) != VARIANT_FALSE;
@@ -138,25 +122,19 @@ void CDescription::Write(const WCHAR* key, VARIANT* value)
 void CDescription::WriteInt(const WCHAR* key, LONG value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_I4;
-    V_I4(item.Get()) = value;
-    Write(key, item.Get());
+    Write(key, item.SetI4(value).Get());
 }
 
 void CDescription::WriteText(const WCHAR* key, const WCHAR* value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_BSTR;
-    V_BSTR(item.Get()) = SysAllocString(value);
-    Write(key, item.Get());
+    Write(key, item.SetText(value).Get());
 }
 
 void CDescription::WriteFlag(const WCHAR* key, bool value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_BOOL;
-    V_BOOL(item.Get()) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    Write(key, item.Get());
+    Write(key, item.SetBool(value).Get());
 }
 
 IUnknown* ObjectOfValue(VARIANT* value) noexcept

@@ -12,7 +12,7 @@
 // event dispatcher finishes the event (what was filled so far stands).
 #pragma once
 
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 #include "text/BstrString.h"
 

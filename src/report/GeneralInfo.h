@@ -18,3 +18,7 @@ struct GeneralInfo {
     CBstrString vaultServer;
     CBstrString vaultProject;
 };
+
+// The computer name (at most 15 characters), as the run's "TestOnHost"; false
+// and empty when it cannot be read.
+bool GetComputerNameText(CBstrString& name);

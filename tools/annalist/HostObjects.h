@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/HostInterfaces.h"
+#include "host/HostInterfaces.h"
 #include "pal/pal.h"
 
 // A reference count and QueryInterface for objects with up to two

@@ -1,8 +1,6 @@
-// Where the current step comes from in the test's source, as the host's
-// execution engine tells it, and the host's diagnostic log that records the
-// checks that failed on the way.
-#include "core/AnnalistImp.h"
-#include "core/InterfacePtr.h"
+#include "host/HostLibraries.h"
+
+#include "pal/interface_ptr.h"
 
 namespace {
 
@@ -19,102 +17,81 @@ const char kNoTranslator[] = "KOV_LOG_ASSERT. Expression: spTranslator.p";
 
 } // namespace
 
-bool CAnnalistImp::FindExecutionEngine(ExecutionEngineEntryPoints& entry)
+bool CHostLibraries::FindExecutionEngine(ExecutionEngineEntryPoints& entry)
 {
     return FindExecutionEngineEntryPoints(entry);
 }
 
-bool CAnnalistImp::FindDiagnosticLog(DiagnosticLogEntryPoints& entry)
+bool CHostLibraries::FindDiagnosticLog(DiagnosticLogEntryPoints& entry)
 {
     return FindDiagnosticLogEntryPoints(entry);
 }
 
-void CAnnalistImp::WriteDiagnosticLine(int line, const char* function, const char* message)
+void CHostLibraries::WriteDiagnosticLine(int line, const char* function, const char* message)
 {
     DiagnosticLogEntryPoints log;
     if (FindDiagnosticLog(log) && log.writeToFile)
         log.writeToFile(kovLogLevelAssert, kDiagnosticFlag, kSourceFile, line, function, message);
 }
 
-void CAnnalistImp::WriteDiagnosticLineHr(int line, const char* function, HRESULT hr, const char* message)
+void CHostLibraries::WriteDiagnosticLineHr(int line, const char* function, HRESULT hr, const char* message)
 {
     DiagnosticLogEntryPoints log;
     if (FindDiagnosticLog(log) && log.writeToFileHr)
         log.writeToFileHr(kovLogLevelAssert, kDiagnosticFlag, kSourceFile, line, function, hr, message);
 }
 
-bool CAnnalistImp::GetReplaySourceInformation(CBstrString& sourceText, LONG& sourceLine)
+bool CHostLibraries::GetReplaySourceInformation(CBstrString& sourceText, LONG& sourceLine)
 {
     ExecutionEngineEntryPoints engineLibrary;
     if (!FindExecutionEngine(engineLibrary))
         return false;
+
+    // A failed check ends the search: its line goes to the diagnostic log.
+    auto failed = [this](int line, const char* message) {
+        WriteDiagnosticLine(line, kFunction, message);
+        return false;
+    };
 
     CInterfacePtr<IUnknown> engine;
     engineLibrary.getExecutionEngine(engine.Out());
     CInterfacePtr<IQlxExecutionInfo> executionInfo;
     if (engine)
         executionInfo.QueryFrom(engine.Get(), IID_IQlxExecutionInfo);
-    if (!executionInfo) {
-        WriteDiagnosticLine(__LINE__, kFunction, kNoExecutionInfo);
-        return false;
-    }
+    if (!executionInfo)
+        return failed(__LINE__, kNoExecutionInfo);
 
     VARIANT_BOOL unavailable = VARIANT_FALSE;
-    HRESULT hr = executionInfo->get_SourceUnavailable(&unavailable);
-    if (FAILED(hr)) {
-        WriteDiagnosticLine(__LINE__, kFunction, kCallFailed);
-        return false;
-    }
+    if (FAILED(executionInfo->get_SourceUnavailable(&unavailable)))
+        return failed(__LINE__, kCallFailed);
     if (unavailable == VARIANT_TRUE)
         return false;
 
     CInterfacePtr<IQlxContextStack> contextStack;
-    hr = executionInfo->get_ContextStack(contextStack.Out());
-    if (FAILED(hr) || !contextStack) {
-        WriteDiagnosticLine(__LINE__, kFunction, kNoContextStack);
-        return false;
-    }
+    HRESULT hr = executionInfo->get_ContextStack(contextStack.Out());
+    if (FAILED(hr) || !contextStack)
+        return failed(__LINE__, kNoContextStack);
     CInterfacePtr<IQlxContextItem> item;
     hr = contextStack->get_CurrentItem(item.Out());
-    if (FAILED(hr) || !item) {
-        WriteDiagnosticLine(__LINE__, kFunction, kNoItem);
-        return false;
-    }
+    if (FAILED(hr) || !item)
+        return failed(__LINE__, kNoItem);
 
     LONG id = 0;
     CBstrString text;
     LONG line = 0;
-    hr = item->get_Id(&id);
-    if (FAILED(hr)) {
-        WriteDiagnosticLine(__LINE__, kFunction, kCallFailed);
-        return false;
-    }
-    hr = item->get_SourceText(text.Out());
-    if (FAILED(hr)) {
-        WriteDiagnosticLine(__LINE__, kFunction, kCallFailed);
-        return false;
-    }
-    hr = item->get_SourceLine(&line);
-    if (FAILED(hr)) {
-        WriteDiagnosticLine(__LINE__, kFunction, kCallFailed);
-        return false;
-    }
+    if (FAILED(item->get_Id(&id)) || FAILED(item->get_SourceText(text.Out())) || FAILED(item->get_SourceLine(&line)))
+        return failed(__LINE__, kCallFailed);
 
     CInterfacePtr<IUnknown> test;
     engineLibrary.getExecutableTest(test.Out());
     CInterfacePtr<IQlxLineTranslator> translator;
     if (test)
         translator.QueryFrom(test.Get(), IID_IQlxLineTranslator);
-    if (!translator) {
-        WriteDiagnosticLine(__LINE__, kFunction, kNoTranslator);
-        return false;
-    }
+    if (!translator)
+        return failed(__LINE__, kNoTranslator);
     LONG finalLine = line;
-    hr = translator->TranslateLine(id, text.Get(), 0, line, &finalLine);
-    if (FAILED(hr)) {
-        WriteDiagnosticLine(__LINE__, kFunction, kCallFailed);
-        return false;
-    }
+    if (FAILED(translator->TranslateLine(id, text.Get(), 0, line, &finalLine)))
+        return failed(__LINE__, kCallFailed);
 
     sourceText = text;
     sourceLine = finalLine;

@@ -39,8 +39,10 @@ struct IKovReporterServices : public IUnknown {
     STDMETHOD(GetObjectDirectory)(IKovObjectDirectory** directory) = 0;
 };
 
-// The options of the running test ("TestOptions" in the object directory).
-struct IKovTestOptions : public IUnknown {
+// Placeholders for the methods of a host interface that the logger never
+// calls: an interface whose first called method is method 14 derives from
+// IKovUncalled13, one whose first is method 28 from IKovUncalled27.
+struct IKovUncalled13 : public IUnknown {
     STDMETHOD(Reserved1)() = 0;
     STDMETHOD(Reserved2)() = 0;
     STDMETHOD(Reserved3)() = 0;
@@ -54,6 +56,9 @@ struct IKovTestOptions : public IUnknown {
     STDMETHOD(Reserved11)() = 0;
     STDMETHOD(Reserved12)() = 0;
     STDMETHOD(Reserved13)() = 0;
+};
+
+struct IKovUncalled27 : public IKovUncalled13 {
     STDMETHOD(Reserved14)() = 0;
     STDMETHOD(Reserved15)() = 0;
     STDMETHOD(Reserved16)() = 0;
@@ -68,6 +73,10 @@ struct IKovTestOptions : public IUnknown {
     STDMETHOD(Reserved25)() = 0;
     STDMETHOD(Reserved26)() = 0;
     STDMETHOD(Reserved27)() = 0;
+};
+
+// The options of the running test ("TestOptions" in the object directory).
+struct IKovTestOptions : public IKovUncalled27 {
     // Method 28: reads an option. The logger passes 0 and 0 for the flags.
     STDMETHOD(GetOption)(BSTR section, BSTR name, VARIANT* value, LONG flags1, LONG flags2) = 0;
     // Method 29: writes an option. The logger passes 0, 0, 0, 3 and 0.
@@ -76,40 +85,14 @@ struct IKovTestOptions : public IUnknown {
 };
 
 // The host's file-system object.
-struct IKovFileSystemObjMng : public IUnknown {
-    STDMETHOD(Reserved1)() = 0;
-    STDMETHOD(Reserved2)() = 0;
-    STDMETHOD(Reserved3)() = 0;
-    STDMETHOD(Reserved4)() = 0;
-    STDMETHOD(Reserved5)() = 0;
-    STDMETHOD(Reserved6)() = 0;
-    STDMETHOD(Reserved7)() = 0;
-    STDMETHOD(Reserved8)() = 0;
-    STDMETHOD(Reserved9)() = 0;
-    STDMETHOD(Reserved10)() = 0;
-    STDMETHOD(Reserved11)() = 0;
-    STDMETHOD(Reserved12)() = 0;
-    STDMETHOD(Reserved13)() = 0;
+struct IKovFileSystemObjMng : public IKovUncalled13 {
     // Method 14: the path by which the report names a file of the results:
     // folder relative to the results folder, the file's name.
     STDMETHOD(GetReportFilePath)(BSTR folder, BSTR fileName, BSTR* path) = 0;
 };
 
 // The host's screen-shot utility.
-struct IKovScreenShotUtil : public IUnknown {
-    STDMETHOD(Reserved1)() = 0;
-    STDMETHOD(Reserved2)() = 0;
-    STDMETHOD(Reserved3)() = 0;
-    STDMETHOD(Reserved4)() = 0;
-    STDMETHOD(Reserved5)() = 0;
-    STDMETHOD(Reserved6)() = 0;
-    STDMETHOD(Reserved7)() = 0;
-    STDMETHOD(Reserved8)() = 0;
-    STDMETHOD(Reserved9)() = 0;
-    STDMETHOD(Reserved10)() = 0;
-    STDMETHOD(Reserved11)() = 0;
-    STDMETHOD(Reserved12)() = 0;
-    STDMETHOD(Reserved13)() = 0;
+struct IKovScreenShotUtil : public IKovUncalled13 {
     // Method 14: ends the work of a save; the logger passes 0.
     STDMETHOD(EndSave)(LONG reserved) = 0;
     // Method 15: saves a bitmap (a handle valid in this process, as a 32-bit
