@@ -6,6 +6,7 @@
 #include "pal/interface_ptr.h"
 #include "pal/variant_holder.h"
 #include "report/EventTime.h"
+#include "report/StatusNames.h"
 #include "text/ResourceStrings.h"
 
 namespace {

@@ -65,12 +65,17 @@ bool CDescription::ReadValue(const WCHAR* key, VARTYPE type, VARIANT* defaultVal
     return true;
 }
 
-bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* defaultValue)
+bool CDescription::ReadTyped(const WCHAR* key, CVariantValue& value)
 {
     CVariantValue fallback;
-    fallback.SetText(defaultValue);
+    value.MoveTo(fallback.Get());
+    return ReadValue(key, fallback.Type(), fallback.Get(), value.Get());
+}
+
+bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* defaultValue)
+{
     CVariantValue value;
-    bool found = ReadValue(key, VT_BSTR, fallback.Get(), value.Get());
+    bool found = ReadTyped(key, value.SetText(defaultValue));
     if (value.Type() == VT_BSTR) {
         out.Attach(V_BSTR(value.Get()));
         V_VT(value.Get()) = VT_EMPTY;
@@ -82,20 +87,16 @@ bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* def
 
 bool CDescription::ReadInt(const WCHAR* key, LONG& out, LONG defaultValue)
 {
-    CVariantValue fallback;
-    fallback.SetI4(defaultValue);
     CVariantValue value;
-    bool found = ReadValue(key, VT_I4, fallback.Get(), value.Get());
+    bool found = ReadTyped(key, value.SetI4(defaultValue));
     out = value.Type() == VT_I4 ? V_I4(value.Get()) : 0;
     return found;
 }
 
 bool CDescription::ReadFlag(const WCHAR* key, bool& out, bool defaultValue)
 {
-    CVariantValue fallback;
-    fallback.SetBool(defaultValue);
     CVariantValue value;
-    bool found = ReadValue(key, VT_BOOL, fallback.Get(), value.Get());
+    bool found = ReadTyped(key, value.SetBool(defaultValue));
     out = value.Type() == VT_BOOL && V_BOOL(value.Get()) != VARIANT_FALSE;
     return found;
 }

@@ -202,15 +202,7 @@ HRESULT CAnnalistImp::RecordNode(LoggedEvent& event, LONG ownIconGroup)
         if (!ReadStepStatus(event))
             return E_FAIL;
         description.ReadText(W("NodeType"), node.nodeType);
-        // The numbers of the icons copied for the node; without them, the
-        // ones the host gave.
-        if (iconsResolved) {
-            node.iconIndex = icons.normal;
-            node.selectedIconIndex = icons.selected;
-        } else {
-            description.ReadInt(W("IconIndex"), node.iconIndex, 0);
-            description.ReadInt(W("IconSelIndex"), node.selectedIconIndex, 0);
-        }
+        TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
         description.ReadText(W("BottomFilePath"), node.bottomFilePath);
         bool enableFilter = true;
         description.ReadFlag(W("EnableFilter"), enableFilter, true);

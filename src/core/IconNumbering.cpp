@@ -5,6 +5,7 @@
 #include "core/Description.h"
 #include "fs/IconFiles.h"
 #include "fs/ResultsFolder.h"
+#include "report/EventNode.h"
 #include "text/ResourceStrings.h"
 
 namespace {
@@ -37,6 +38,17 @@ WideString ModuleIconKey(const CBstrString& path, LONG number)
 } // namespace
 
 const WCHAR kLocalIconModule[] = W("LocalDll");
+
+void TakeNodeIcons(EventNode& node, CDescription& description, const NodeIconNumbers* worked)
+{
+    if (worked) {
+        node.iconIndex = worked->normal;
+        node.selectedIconIndex = worked->selected;
+    } else {
+        description.ReadInt(W("IconIndex"), node.iconIndex, 0);
+        description.ReadInt(W("IconSelIndex"), node.selectedIconIndex, 0);
+    }
+}
 
 void CIconNumbering::ResetRun()
 {

@@ -23,6 +23,7 @@
 
 class CDescription;
 class CResultsFolder;
+struct EventNode;
 
 // The "DllPAth" of this library's own icons.
 extern const WCHAR kLocalIconModule[];
@@ -32,6 +33,11 @@ struct NodeIconNumbers {
     LONG normal = 0;
     LONG selected = 0;
 };
+
+// The node takes the numbers worked out for it, or, when none were (no
+// results folder), the ones the host put into the description ("IconIndex",
+// "IconSelIndex").
+void TakeNodeIcons(EventNode& node, CDescription& description, const NodeIconNumbers* worked);
 
 class CIconNumbering {
 public:

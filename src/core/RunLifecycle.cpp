@@ -272,15 +272,7 @@ void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& descripti
     CBstrString resultsName;
     description.ReadText(W("TestName"), name);
     description.ReadText(W("ResultsName"), resultsName);
-    // The numbers of the icons copied for the node; without them, the ones
-    // the host gave.
-    if (iconsResolved) {
-        node.iconIndex = icons.normal;
-        node.selectedIconIndex = icons.selected;
-    } else {
-        description.ReadInt(W("IconIndex"), node.iconIndex, 0);
-        description.ReadInt(W("IconSelIndex"), node.selectedIconIndex, 0);
-    }
+    TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
 
     m_state.businessProcessName = name;
     m_state.businessProcessResultsName = resultsName;

@@ -6,38 +6,6 @@
 #include "pal/variant_holder.h"
 #include "text/ResourceStrings.h"
 
-CBstrString StatusDisplayWord(LONG status)
-{
-    switch (status) {
-    case 0:
-        return LoadResourceString(IDS_STATUS_PASSED);
-    case 1:
-        return LoadResourceString(IDS_STATUS_FAILED);
-    case 3:
-        return LoadResourceString(IDS_STATUS_WARNING);
-    case 4:
-        return LoadResourceString(IDS_STATUS_INFORMATION);
-    default:
-        return LoadResourceString(IDS_STATUS_DONE);
-    }
-}
-
-const WCHAR* StatusStyleClass(LONG status) noexcept
-{
-    switch (status) {
-    case 0:
-        return W("PassedHigh");
-    case 1:
-        return W("FailedHigh");
-    case 3:
-        return W("WarningHigh");
-    case 4:
-        return W("InformationHigh");
-    default:
-        return W("DoneHigh");
-    }
-}
-
 void DeriveViewerType(EventNode* node, const VARIANT* viewType)
 {
     if (!node || !node->viewTypeText.IsEmpty())

@@ -1,7 +1,6 @@
 // Readers of the event description that fill a step's details and the
-// records around it: the status words of the step page, the bottom-pane
-// viewer type, the page of a custom report object and the parameters of a
-// test or action.
+// records around it: the bottom-pane viewer type, the page of a custom report
+// object and the parameters of a test or action.
 #pragma once
 
 #include "pal/pal.h"
@@ -10,11 +9,6 @@
 #include "text/BstrString.h"
 
 class CDescription;
-
-// The word and the style class of a status on the step page: "Passed" /
-// "PassedHigh", ... ; any value other than 0, 1, 3, 4 is Done.
-CBstrString StatusDisplayWord(LONG status);
-const WCHAR* StatusStyleClass(LONG status) noexcept;
 
 // The bottom-pane viewer type of the node from the kept "ViewType" value:
 // nothing when the node has one already; "HTML" for a value that is not text;

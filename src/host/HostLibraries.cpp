@@ -15,6 +15,19 @@ const char kNoContextStack[] = "KOV_LOG_ASSERT. Expression: (((HRESULT)(hr) >= 0
 const char kNoItem[] = "KOV_LOG_ASSERT. Expression: (((HRESULT)(hr) >= 0) && spItem.p)";
 const char kNoTranslator[] = "KOV_LOG_ASSERT. Expression: spTranslator.p";
 
+// The interface iid of the object an export of the host library gives; null
+// when it gives none or the object does not answer.
+template <class Interface, class Export>
+CInterfacePtr<Interface> InterfaceOfExport(Export get, REFIID iid)
+{
+    CInterfacePtr<IUnknown> object;
+    get(object.Out());
+    CInterfacePtr<Interface> found;
+    if (object)
+        found.QueryFrom(object.Get(), iid);
+    return found;
+}
+
 } // namespace
 
 bool CHostLibraries::FindExecutionEngine(ExecutionEngineEntryPoints& entry)
@@ -53,11 +66,8 @@ bool CHostLibraries::GetReplaySourceInformation(CBstrString& sourceText, LONG& s
         return false;
     };
 
-    CInterfacePtr<IUnknown> engine;
-    engineLibrary.getExecutionEngine(engine.Out());
-    CInterfacePtr<IQlxExecutionInfo> executionInfo;
-    if (engine)
-        executionInfo.QueryFrom(engine.Get(), IID_IQlxExecutionInfo);
+    CInterfacePtr<IQlxExecutionInfo> executionInfo =
+        InterfaceOfExport<IQlxExecutionInfo>(engineLibrary.getExecutionEngine, IID_IQlxExecutionInfo);
     if (!executionInfo)
         return failed(__LINE__, kNoExecutionInfo);
 
@@ -82,11 +92,8 @@ bool CHostLibraries::GetReplaySourceInformation(CBstrString& sourceText, LONG& s
     if (FAILED(item->get_Id(&id)) || FAILED(item->get_SourceText(text.Out())) || FAILED(item->get_SourceLine(&line)))
         return failed(__LINE__, kCallFailed);
 
-    CInterfacePtr<IUnknown> test;
-    engineLibrary.getExecutableTest(test.Out());
-    CInterfacePtr<IQlxLineTranslator> translator;
-    if (test)
-        translator.QueryFrom(test.Get(), IID_IQlxLineTranslator);
+    CInterfacePtr<IQlxLineTranslator> translator =
+        InterfaceOfExport<IQlxLineTranslator>(engineLibrary.getExecutableTest, IID_IQlxLineTranslator);
     if (!translator)
         return failed(__LINE__, kNoTranslator);
     LONG finalLine = line;

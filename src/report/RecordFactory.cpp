@@ -23,6 +23,22 @@ CBstrString Decimal(LONG value)
     return text;
 }
 
+// The record that ends (or, for a data table, is) a node of the kind; null for
+// any other kind or when memory runs out.
+CXMLNodeDataBase* NewEndRecord(ReportRecordKind kind, LONG recordNumber, ProductLevel level)
+{
+    switch (kind) {
+    case xrkEndTest: return new (std::nothrow) CXMLEndTestNodeData(level);
+    case xrkEndTestIter: return new (std::nothrow) CXMLEndTestIterNodeData(level);
+    case xrkEndAction: return new (std::nothrow) CXMLEndActionNodeData(level);
+    case xrkEndActionIter: return new (std::nothrow) CXMLEndActionIterNodeData(level);
+    case xrkEndStep: return new (std::nothrow) CXMLEndRegularPlainNodeData(level);
+    case xrkEndHtmlStep: return new (std::nothrow) CXMLEndHtmlNodeData(level);
+    case xrkDataTable: return new (std::nothrow) CXMLDataTableNodeData(recordNumber, level);
+    default: return nullptr;
+    }
+}
+
 bool IsEndKind(ReportRecordKind kind)
 {
     switch (kind) {
@@ -140,25 +156,15 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
                 return false;
             record = new (std::nothrow) CXMLAdditionalNodeData(node->nodeType, node->displayName);
             break;
-        case xrkStartTest:
-        case xrkStartTestIter:
-        case xrkStartAction:
-        case xrkStartActionIter:
-        case xrkStartStep:
-        case xrkStartBPT:
-            return QueueStartRecord(kind, node);
-        case xrkEndTest:
-        case xrkEndTestIter:
-        case xrkEndAction:
-        case xrkEndActionIter:
-        case xrkEndStep:
-        case xrkEndHtmlStep:
-        case xrkDataTable:
+        default:
+            // The elements of nodes: their starts, their ends and data tables
+            // (any other kind builds nothing). An end is refused for a node
+            // whose element is open: closing the element ends it.
             if (IsEndKind(kind) && IsOpen(node))
                 return false;
-            return QueueEndRecord(kind, node);
-        default:
-            return false;
+            if (IsEndKind(kind) || kind == xrkDataTable)
+                return QueueEndRecord(kind, node);
+            return QueueStartRecord(kind, node);
         }
         if (!record)
             return false;
@@ -192,8 +198,12 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         break;
     }
     case xrkStartTestIter:
-        record = new (std::nothrow) CXMLStartTestIterNodeData(id, node->testIteration);
-        endKind = xrkEndTestIter;
+    case xrkStartActionIter:
+        if (kind == xrkStartTestIter)
+            record = new (std::nothrow) CXMLStartTestIterNodeData(id, node->testIteration);
+        else
+            record = new (std::nothrow) CXMLStartActionIterNodeData(id, node->actionIteration);
+        endKind = kind == xrkStartTestIter ? xrkEndTestIter : xrkEndActionIter;
         break;
     case xrkStartAction: {
         const RunScope* action = m_run.CurrentScope();
@@ -203,10 +213,6 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         endKind = xrkEndAction;
         break;
     }
-    case xrkStartActionIter:
-        record = new (std::nothrow) CXMLStartActionIterNodeData(id, node->actionIteration);
-        endKind = xrkEndActionIter;
-        break;
     case xrkStartStep: {
         CBstrString timeText;
         FormatEventDateTime(node->eventTime, timeText);
@@ -262,32 +268,7 @@ bool CRecordFactory::QueueEndRecord(ReportRecordKind kind, EventNode* node)
 {
     if (!node)
         return false;
-    CXMLNodeDataBase* record = nullptr;
-    switch (kind) {
-    case xrkEndTest:
-        record = new (std::nothrow) CXMLEndTestNodeData(m_level);
-        break;
-    case xrkEndTestIter:
-        record = new (std::nothrow) CXMLEndTestIterNodeData(m_level);
-        break;
-    case xrkEndAction:
-        record = new (std::nothrow) CXMLEndActionNodeData(m_level);
-        break;
-    case xrkEndActionIter:
-        record = new (std::nothrow) CXMLEndActionIterNodeData(m_level);
-        break;
-    case xrkEndStep:
-        record = new (std::nothrow) CXMLEndRegularPlainNodeData(m_level);
-        break;
-    case xrkEndHtmlStep:
-        record = new (std::nothrow) CXMLEndHtmlNodeData(m_level);
-        break;
-    case xrkDataTable:
-        record = new (std::nothrow) CXMLDataTableNodeData(node->recordNumber, m_level);
-        break;
-    default:
-        return false;
-    }
+    CXMLNodeDataBase* record = NewEndRecord(kind, node->recordNumber, m_level);
     if (!record)
         return false;
 

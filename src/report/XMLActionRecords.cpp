@@ -12,7 +12,7 @@ void CXMLStartActionNodeData::GetXMLText(CBstrString& text)
 }
 
 CXMLEndActionNodeData::CXMLEndActionNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kActionEnd, level)
+    : CXMLNodeEndData(kActionEnd, true, level)
 {
 }
 
@@ -22,6 +22,6 @@ CXMLStartActionIterNodeData::CXMLStartActionIterNodeData(LONG recordId, LONG ite
 }
 
 CXMLEndActionIterNodeData::CXMLEndActionIterNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kActionIterationEnd, level)
+    : CXMLNodeEndData(kActionIterationEnd, true, level)
 {
 }

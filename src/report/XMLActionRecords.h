@@ -18,7 +18,7 @@ private:
 };
 
 // Action end: summary, node arguments, "</Action>".
-class CXMLEndActionNodeData : public CXMLScopeEndNodeData {
+class CXMLEndActionNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };
@@ -30,7 +30,7 @@ public:
 };
 
 // AIter end: summary, node arguments, "</AIter>".
-class CXMLEndActionIterNodeData : public CXMLScopeEndNodeData {
+class CXMLEndActionIterNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };

@@ -70,7 +70,7 @@ void CXMLStartTestNodeData::GetXMLText(CBstrString& text)
 }
 
 CXMLEndTestNodeData::CXMLEndTestNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kDocEnd, level)
+    : CXMLNodeEndData(kDocEnd, true, level)
 {
 }
 
@@ -80,6 +80,6 @@ CXMLStartTestIterNodeData::CXMLStartTestIterNodeData(LONG recordId, LONG iterati
 }
 
 CXMLEndTestIterNodeData::CXMLEndTestIterNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kTestIterationEnd, level)
+    : CXMLNodeEndData(kTestIterationEnd, true, level)
 {
 }

@@ -34,7 +34,7 @@ private:
 };
 
 // Doc end: summary, node arguments, "</Doc>".
-class CXMLEndTestNodeData : public CXMLScopeEndNodeData {
+class CXMLEndTestNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };
@@ -46,7 +46,7 @@ public:
 };
 
 // DIter end: summary, node arguments, "</DIter>".
-class CXMLEndTestIterNodeData : public CXMLScopeEndNodeData {
+class CXMLEndTestIterNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };

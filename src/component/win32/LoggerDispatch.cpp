@@ -41,6 +41,15 @@ HRESULT LoggerTypeInfo(ITypeInfo** typeInfo)
     return S_OK;
 }
 
+// The type information for a call that names the interface riid: only
+// IID_NULL is known.
+HRESULT TypeInfoForCall(REFIID riid, CInterfacePtr<ITypeInfo>& typeInfo)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    return LoggerTypeInfo(typeInfo.Out());
+}
+
 } // namespace
 
 HRESULT CLoggerDispatch::GetTypeInfoCount(UINT* pctinfo)
@@ -63,25 +72,19 @@ HRESULT CLoggerDispatch::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo)
 
 HRESULT CLoggerDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
     CInterfacePtr<ITypeInfo> typeInfo;
-    HRESULT hr = LoggerTypeInfo(typeInfo.Out());
-    if (FAILED(hr))
-        return hr;
-    return DispGetIDsOfNames(typeInfo.Get(), rgszNames, cNames, rgDispId);
+    HRESULT hr = TypeInfoForCall(riid, typeInfo);
+    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), rgszNames, cNames, rgDispId);
 }
 
 HRESULT CLoggerDispatch::Invoke(ILogMedia3* target, DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
                                 DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
     CInterfacePtr<ITypeInfo> typeInfo;
-    HRESULT hr = LoggerTypeInfo(typeInfo.Out());
-    if (FAILED(hr))
-        return hr;
-    return DispInvoke(target, typeInfo.Get(), dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
+    HRESULT hr = TypeInfoForCall(riid, typeInfo);
+    return FAILED(hr) ? hr
+                      : DispInvoke(target, typeInfo.Get(), dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo,
+                                   puArgErr);
 }
 
 void CLoggerDispatch::Release()
