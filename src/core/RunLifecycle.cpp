@@ -218,9 +218,7 @@ void CAnnalistImp::ResetRun()
 {
     m_iconNumbering.ResetRun();
     m_results.RearmLongPathWarning();
-    m_state.testVersion.Empty();
-    m_state.testSet.Empty();
-    m_state.testInstance.Empty();
+    m_state.identity = RunIdentity();
     m_folderNaming.ResetRun();
     m_state.runNotCompleted = false;
     m_factory.ResetRun();
@@ -307,11 +305,11 @@ void CAnnalistImp::ReadRunIdentity(CDescription& description)
         return;
     CBstrString testSet;
     if (description.ReadText(W("ShortTestset"), testSet))
-        m_state.testSet = testSet;
+        m_state.identity.testSet = testSet;
     CBstrString instance;
     description.ReadText(W("TestInstance"), instance);
-    m_state.testInstance = instance.IsEmpty() ? CBstrString(W("1")) : instance;
-    description.ReadText(W("TestVersionInVC"), m_state.testVersion);
+    m_state.identity.testInstance = instance.IsEmpty() ? CBstrString(W("1")) : instance;
+    description.ReadText(W("TestVersionInVC"), m_state.identity.testVersion);
 }
 
 void CAnnalistImp::ReadFinalRunStatus(CDescription& description)

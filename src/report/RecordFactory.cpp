@@ -189,7 +189,7 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
             return false;
         auto* start = new (std::nothrow)
             CXMLStartTestNodeData(id, test->name, test->resultsName, test->productName, test->documentType,
-                                  m_state.testSet, m_state.testInstance, m_state.testVersion, test->componentIteration);
+                                  m_state.identity, test->componentIteration);
         if (start)
             start->SetRunType(test->fromStep != 0, false, m_state.updateDescriptions, m_state.updateObjects,
                               m_state.updateSnapshots);
@@ -235,8 +235,8 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
     }
     case xrkStartBPT: {
         auto* start = new (std::nothrow)
-            CXMLStartBPTNodeData(id, m_state.businessProcessName, m_state.businessProcessResultsName, m_state.testSet,
-                                 m_state.testInstance, m_state.testVersion, m_level);
+            CXMLStartBPTNodeData(id, m_state.businessProcessName, m_state.businessProcessResultsName, m_state.identity,
+                                 m_level);
         if (!start)
             return false;
         CompleteNodeArgs(*start, *node);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "report/GeneralInfo.h"
+#include "report/RunIdentity.h"
 #include "text/BstrString.h"
 
 struct RunState {
@@ -17,10 +18,7 @@ struct RunState {
     // The running business process.
     CBstrString businessProcessName;
     CBstrString businessProcessResultsName;
-    // Run identity texts ("ReportPrepareRun").
-    CBstrString testVersion;
-    CBstrString testSet;
-    CBstrString testInstance;
+    RunIdentity identity;
     // Update-mode flags of the run.
     bool updateDescriptions = false;
     bool updateObjects = false;

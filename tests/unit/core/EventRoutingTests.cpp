@@ -287,17 +287,17 @@ TEST_F(EventRouting, RunIdentityIsReadOnlyForARealRun)
     CTestDescription missing;
     missing.Text("ShortTestset", "Set");
     ASSERT_EQ(S_OK, run->Log("ReportPrepareRun", 1, 0, missing));
-    EXPECT_TRUE(Logger()->State().testSet.IsEmpty());
+    EXPECT_TRUE(Logger()->State().identity.testSet.IsEmpty());
     CTestDescription debug;
     debug.Int("DebugRunMode", 1).Text("ShortTestset", "Set");
     ASSERT_EQ(S_OK, run->Log("ReportPrepareRun", 1, 0, debug));
-    EXPECT_TRUE(Logger()->State().testSet.IsEmpty());
+    EXPECT_TRUE(Logger()->State().identity.testSet.IsEmpty());
     CTestDescription real;
     real.Int("DebugRunMode", 0).Text("ShortTestset", "Set").Text("TestVersionInVC", "v3");
     ASSERT_EQ(S_OK, run->Log("ReportPrepareRun", 1, 0, real));
-    EXPECT_TRUE(Logger()->State().testSet == W("Set"));
-    EXPECT_TRUE(Logger()->State().testInstance == W("1"));
-    EXPECT_TRUE(Logger()->State().testVersion == W("v3"));
+    EXPECT_TRUE(Logger()->State().identity.testSet == W("Set"));
+    EXPECT_TRUE(Logger()->State().identity.testInstance == W("1"));
+    EXPECT_TRUE(Logger()->State().identity.testVersion == W("v3"));
 }
 
 TEST_F(EventRouting, TheEventTimeIsReadThroughAReference)
