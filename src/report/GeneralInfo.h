@@ -1,5 +1,6 @@
 // The run's general information: behind GeneralInfo.ini and the General
-// element of Results.xml. One per run, created when the results are opened.
+// element of Results.xml. One per run, created when the results are opened;
+// the computer name fills its "TestOnHost".
 #pragma once
 
 #include "text/BstrString.h"
