@@ -114,8 +114,6 @@ private:
     void StartBusinessProcess(EventNode& node, CDescription& description);
     void EndBusinessProcess(CDescription& description, const SYSTEMTIME& time);
     void PauseAppendMode();
-    void ReadRunIdentity(CDescription& description);
-    void ReadFinalRunStatus(CDescription& description);
     // The folder of the current scope's current iteration, relative to the
     // results folder (empty without an open scope), and its creation.
     CBstrString IterationFolder() const;

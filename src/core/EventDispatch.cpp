@@ -6,6 +6,7 @@
 #include "core/AnnalistImp.h"
 #include "core/ErrorInfo.h"
 #include "core/LoggedEvent.h"
+#include "core/RunFacts.h"
 #include "core/StatusFilter.h"
 #include "core/StepDetails.h"
 #include "pal/variant_holder.h"
@@ -33,7 +34,7 @@ const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
              return S_OK;
          }},
         {W("ReportPrepareRun"), 0, [](L& l, E& e) {
-             l.ReadRunIdentity(e.description);
+             ReadRunIdentity(e.description, l.m_state.identity);
              return S_OK;
          }},
         {W("StartBP"), 0,
@@ -99,7 +100,8 @@ const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
              return S_OK;
          }},
         {W("FinalRunStatus"), kNeedsOpenScope, [](L& l, E& e) {
-             l.ReadFinalRunStatus(e.description);
+             if (ReadsNotCompleted(e.description))
+                 l.m_state.runNotCompleted = true;
              return S_OK;
          }},
         // The steps the logger knows by name.

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "core/AnnalistImp.h"
+#include "core/RunFacts.h"
 #include "core/StepDetails.h"
-#include "pal/variant_holder.h"
 #include "report/CompatibilityStub.h"
 #include "report/GeneralInfoFile.h"
 #include "text/ResourceStrings.h"
@@ -229,23 +229,8 @@ void CAnnalistImp::ResetRun()
 void CAnnalistImp::SetGeneralInfo(CDescription& description)
 {
     GeneralInfo* info = m_state.generalInfo.get();
-    if (!info)
-        return;
-    description.ReadText(W("UserName"), info->userName);
-    description.ReadText(W("Password"), info->password);
-    if (m_state.appendMode)
-        return;
-    description.ReadText(W("ProductName"), info->product);
-    description.ReadText(W("Version"), info->version);
-    description.ReadText(W("Title"), info->title);
-    description.ReadText(W("TestLocation"), info->testLocation);
-    description.ReadInt(W("ToolOsVersion"), info->osVersion, 0);
-    if (m_level == ProductLevel::Current) {
-        description.ReadText(W("VaultServer"), info->vaultServer);
-        description.ReadText(W("VaultProject"), info->vaultProject);
-    }
-    GetComputerNameText(info->testOnHost);
-    m_factory.QueueReportRecord(xrkGeneral, nullptr);
+    if (info && ReadGeneralInfoEvent(description, *info, m_state.appendMode, m_level))
+        m_factory.QueueReportRecord(xrkGeneral, nullptr);
 }
 
 void CAnnalistImp::AddAdditionalInfo(EventNode& node, CDescription& description)
@@ -296,30 +281,6 @@ void CAnnalistImp::PauseAppendMode()
     m_appendPaused = true;
     SaveGeneralInfo();
     StopWriter(xrkExit);
-}
-
-void CAnnalistImp::ReadRunIdentity(CDescription& description)
-{
-    LONG debugRun = 0;
-    if (!description.ReadInt(W("DebugRunMode"), debugRun, 0) || debugRun != 0)
-        return;
-    CBstrString testSet;
-    if (description.ReadText(W("ShortTestset"), testSet))
-        m_state.identity.testSet = testSet;
-    CBstrString instance;
-    description.ReadText(W("TestInstance"), instance);
-    m_state.identity.testInstance = instance.IsEmpty() ? CBstrString(W("1")) : instance;
-    description.ReadText(W("TestVersionInVC"), m_state.identity.testVersion);
-}
-
-void CAnnalistImp::ReadFinalRunStatus(CDescription& description)
-{
-    if (!description.Has(W("FINAL_STATUS")))
-        return;
-    CVariantValue value;
-    description.ReadRaw(W("FINAL_STATUS"), value.Get());
-    if (value.Type() == VT_BSTR && CBstrString::FromBstr(V_BSTR(value.Get())) == W("Not Completed"))
-        m_state.runNotCompleted = true;
 }
 
 CBstrString CAnnalistImp::IterationFolder() const
