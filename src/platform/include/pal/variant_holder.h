@@ -17,88 +17,36 @@ public:
     VARTYPE Type() const noexcept { return V_VT(&m_value); }
     void Clear() noexcept { VariantClear(&m_value); }
 
-    // VT_BSTR with a copy of the text (a null text gives a null BSTR).
-    CVariantValue& SetText(const WCHAR* text) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_BSTR;
-        V_BSTR(&m_value) = text ? SysAllocString(text) : nullptr;
-        return *this;
-    }
-    // VT_BSTR taking over the string (freed with this value).
-    CVariantValue& SetOwnedText(BSTR text) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_BSTR;
-        V_BSTR(&m_value) = text;
-        return *this;
-    }
-    CVariantValue& SetI2(SHORT value) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_I2;
-        V_I2(&m_value) = value;
-        return *this;
-    }
-    CVariantValue& SetI4(LONG value) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_I4;
-        V_I4(&m_value) = value;
-        return *this;
-    }
-    CVariantValue& SetR4(FLOAT value) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_R4;
-        V_R4(&m_value) = value;
-        return *this;
-    }
-    CVariantValue& SetR8(DOUBLE value) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_R8;
-        V_R8(&m_value) = value;
-        return *this;
-    }
-    CVariantValue& SetDate(DATE value) noexcept
-    {
-        Clear();
-        V_VT(&m_value) = VT_DATE;
-        V_DATE(&m_value) = value;
-        return *this;
-    }
+    // The setters: the value cleared, then given the type and the value.
+    // VT_BSTR with a copy of the text (a null text gives a null BSTR), or
+    // taking over a BSTR (freed with this value).
+    CVariantValue& SetText(const WCHAR* text) noexcept { return SetOwnedText(text ? SysAllocString(text) : nullptr); }
+    CVariantValue& SetOwnedText(BSTR text) noexcept { V_BSTR(Reset(VT_BSTR)) = text; return *this; }
+    CVariantValue& SetI2(SHORT value) noexcept { V_I2(Reset(VT_I2)) = value; return *this; }
+    CVariantValue& SetI4(LONG value) noexcept { V_I4(Reset(VT_I4)) = value; return *this; }
+    CVariantValue& SetR4(FLOAT value) noexcept { V_R4(Reset(VT_R4)) = value; return *this; }
+    CVariantValue& SetR8(DOUBLE value) noexcept { V_R8(Reset(VT_R8)) = value; return *this; }
+    CVariantValue& SetDate(DATE value) noexcept { V_DATE(Reset(VT_DATE)) = value; return *this; }
     // VT_BOOL: VARIANT_TRUE or VARIANT_FALSE.
     CVariantValue& SetBool(bool value) noexcept
     {
-        Clear();
-        V_VT(&m_value) = VT_BOOL;
-        V_BOOL(&m_value) = value ? VARIANT_TRUE : VARIANT_FALSE;
+        V_BOOL(Reset(VT_BOOL)) = value ? VARIANT_TRUE : VARIANT_FALSE;
         return *this;
     }
     CVariantValue& SetNull() noexcept
     {
-        Clear();
-        V_VT(&m_value) = VT_NULL;
+        Reset(VT_NULL);
         return *this;
     }
     // VT_DISPATCH / VT_UNKNOWN with a reference of its own on the object.
     CVariantValue& SetDispatch(IDispatch* object) noexcept
     {
-        Clear();
-        V_VT(&m_value) = VT_DISPATCH;
-        V_DISPATCH(&m_value) = object;
-        if (object)
-            object->AddRef();
+        V_DISPATCH(Reset(VT_DISPATCH)) = AddRefOf(object);
         return *this;
     }
     CVariantValue& SetUnknown(IUnknown* object) noexcept
     {
-        Clear();
-        V_VT(&m_value) = VT_UNKNOWN;
-        V_UNKNOWN(&m_value) = object;
-        if (object)
-            object->AddRef();
+        V_UNKNOWN(Reset(VT_UNKNOWN)) = AddRefOf(object);
         return *this;
     }
 
@@ -111,5 +59,20 @@ public:
     }
 
 private:
+    // Clears the value and gives it the type; the value to fill in.
+    VARIANT* Reset(VARTYPE type) noexcept
+    {
+        VariantClear(&m_value);
+        V_VT(&m_value) = type;
+        return &m_value;
+    }
+    template <class Object>
+    static Object* AddRefOf(Object* object) noexcept
+    {
+        if (object)
+            object->AddRef();
+        return object;
+    }
+
     VARIANT m_value;
 };
