@@ -18,7 +18,9 @@ build=${1:-build/bench}
 steps=${BENCH_INSTRUCTION_STEPS:-20000}
 bench=$build/bench/annalist_bench
 work=$build/callgrind
-top=22
+here=$(dirname "$0")
+top=30
+top_self=15
 
 command -v valgrind >/dev/null 2>&1 || { echo "bench-instructions: valgrind is missing (apt-get install valgrind)" >&2; exit 1; }
 [ -x "$bench" ] || { echo "bench-instructions: $bench is not built" >&2; exit 1; }
@@ -48,26 +50,14 @@ writer_file() {
     echo "$file"
 }
 
-total() { awk '/^totals:/ { print $2; exit }' "$1"; }
+total() { awk '/^totals:/ { printf "%.0f\n", $2; exit }' "$1"; }
 
-# Inclusive instructions per function (the parts callgrind_annotate lists per
-# source file added up), "count<TAB>name", most first.
-functions() {
-    callgrind_annotate --inclusive=yes --threshold=100 --auto=no "$1" 2>/dev/null | awk '
-        /^ *[0-9,]+ +\([ 0-9.]+%\) +/ {
-            count = $1; gsub(",", "", count)
-            name = $0
-            sub(/^ *[0-9,]+ +\([ 0-9.]+%\) +/, "", name)
-            sub(/ \[[^]]*\]$/, "", name)
-            if (name == "PROGRAM TOTALS") next
-            sub(/^[^ :]*:/, "", name)      # the source file
-            sum[name] += count
-        }
-        END { for (n in sum) printf "%d\t%s\n", sum[n], n }' | sort -t "$(printf '\t')" -k1,1nr
-}
+# Instructions per function, "count<TAB>name", most first: inclusive, or
+# the function's own with "self" as the second argument.
+functions() { awk -v kind="${2:-inclusive}" -f "$here/callgrind-functions.awk" "$1" | sort -t "$(printf '\t')" -k1,1nr; }
 
 # Inclusive instructions of the functions whose names match the pattern.
-inclusive() { functions "$1" | awk -F '\t' -v pattern="$2" '$2 ~ pattern { sum += $1 } END { print sum + 0 }'; }
+inclusive() { functions "$1" | awk -F '\t' -v pattern="$2" '$2 ~ pattern { sum += $1 } END { printf "%.0f\n", sum }'; }
 
 # Calls made to the allocator in a thread file: "allocations frees".
 allocator_calls() {
@@ -83,7 +73,7 @@ allocator_calls() {
             if (callee == "malloc" || callee == "calloc" || callee == "realloc") allocations += n
             else if (callee == "free") frees += n
         }
-        END { print allocations + 0, frees + 0 }' "$1"
+        END { printf "%.0f %.0f\n", allocations, frees }' "$1"
 }
 
 # Thousands grouped ("138,481"), for awk and for the shell.
@@ -93,10 +83,11 @@ awk_group='function group(x,   s, r) { s = sprintf("%.0f", x); r = ""
 group() { awk "$awk_group"' BEGIN { print group(ARGV[1]) }' "$1"; }
 per_step() { awk -v a="$1" -v n="$steps" 'BEGIN { printf "%.0f", a / n }'; }
 
-# The top functions of a thread file, per step, without the frames above the
-# measured work (thread start-up, main, the driver's loop).
+# The top functions of a thread file, per step (inclusive, or "self" as the
+# second argument), without the frames above the measured work (thread
+# start-up, main, the driver's loop).
 top_functions() {
-    functions "$1" | awk -F '\t' -v n="$steps" -v top="$top" "$awk_group"'
+    functions "$1" "${2:-inclusive}" | awk -F '\t' -v n="$steps" -v top="${3:-$top}" "$awk_group"'
         $2 ~ /^(main|\(below main\)|_start|__libc_start|clone|start_thread|\?\?\?|0x)/ { next }
         $2 ~ /(CLoggedRun::Run|anonymous namespace\)::Run\(|_State_impl|ReportWriterThread)/ { next }
         {
@@ -153,5 +144,11 @@ top_functions "$logevent_logging"
 echo ""
 echo "Where the writer thread goes (inclusive instructions per step, top $top)"
 top_functions "$steps_writer"
+echo ""
+echo "Own instructions per step (self cost, top $top_self), logging thread inside LogEvent"
+top_functions "$logevent_logging" self "$top_self"
+echo ""
+echo "Own instructions per step (self cost, top $top_self), writer thread"
+top_functions "$steps_writer" self "$top_self"
 echo ""
 echo "callgrind files: $work (callgrind_annotate --inclusive=yes FILE for the full lists)"
