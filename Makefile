@@ -37,8 +37,10 @@ test: deps check-sources
 	@scripts/build-and-test.sh windows-x64 build-only
 	@echo "make test: all builds and tests passed."
 
-# Builds the command-line tool and replays the bundled example run into
-# ./demo-results (emptied first), printing the replay's summary.
+# Builds the command-line tool, replays the bundled example run into
+# ./demo-results (emptied first), printing the replay's summary, puts in the
+# pictures the host saved during the recorded run, and writes the HTML
+# report demo-results/report.html.
 demo: deps
 	@cmake --preset linux >build-demo.configure.log 2>&1 || { cat build-demo.configure.log >&2; exit 1; }
 	@rm -f build-demo.configure.log
@@ -46,9 +48,13 @@ demo: deps
 	@rm -rf demo-results
 	@echo ""
 	@build/linux/tools/annalist/annalist replay examples/flight-booking.jsonl -o demo-results
+	@cp -R examples/flight-booking-pictures/. demo-results/
 	@echo ""
-	@echo "Open demo-results/Results.xml (the report) and demo-results/GeneralInfo.ini (its summary);"
-	@echo "the action and iteration folders hold what the steps saved."
+	@build/linux/tools/annalist/annalist report demo-results
+	@echo ""
+	@echo "Open demo-results/report.html in a browser. demo-results/Results.xml is the logger's report"
+	@echo "and demo-results/GeneralInfo.ini its summary; the action and iteration folders hold what the"
+	@echo "steps saved."
 
 # The benchmark (bench/): the driver and the tool built by the `bench` preset
 # (-O2 -g, no sanitizers) into build/bench. `make bench` prints the figures of

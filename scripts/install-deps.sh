@@ -3,12 +3,18 @@
 # the native toolchain, GoogleTest, libxml2 (xmllint, and the library the
 # native tests check Results.xml with), mingw-w64 for both Windows targets,
 # Wine (32-bit prefixes need wine32 from the i386 architecture),
-# Wine's IDL files for widl, and the header-only CLI11 and nlohmann/json.
+# Wine's IDL files for widl, the header-only CLI11 and nlohmann/json, and for
+# the report's tests Chromium (driven by puppeteer-core from npm), node and
+# npm (only when missing: a nodesource nodejs brings its own npm) and
+# junitparser (for Debian's /usr/bin/python3).
 set -eu
 
 packages="cmake ninja-build g++ gcc make libgtest-dev googletest libxml2-utils libxml2-dev \
 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
-wine wine32:i386 wine64 libwine-dev libcli11-dev nlohmann-json3-dev"
+wine wine32:i386 wine64 libwine-dev libcli11-dev nlohmann-json3-dev chromium python3-junitparser"
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+    packages="$packages nodejs npm"
+fi
 
 missing=""
 for p in $packages; do

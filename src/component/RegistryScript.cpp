@@ -1,10 +1,9 @@
 // Parsing of registry scripts (see RegistryScript.h).
 #include "component/RegistryScript.h"
 
-#include <cstring>
 #include <new>
 
-#include "text/Utf8.h"
+#include "pal/reg_file_codec.h"
 
 void CRegistryReplacements::Add(const WCHAR* name, const WCHAR* value)
 {
@@ -30,42 +29,17 @@ bool DecodeRegistryScript(const BYTE* data, DWORD size, WideString& text)
     text.clear();
     if (!data)
         return false;
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-        for (DWORD i = 2; i + 1 < size; i += 2)
-            text.push_back(static_cast<WCHAR>(data[i] | (data[i + 1] << 8)));
-    } else {
-        DWORD start = size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF ? 3 : 0;
-        std::string bytes(reinterpret_cast<const char*>(data) + start, size - start);
-        if (bytes.find('\0') != std::string::npos)
-            bytes.resize(bytes.find('\0'));
-        size_t units = Utf8ToWide(bytes.c_str(), nullptr, 0);
-        if (units == 0)
-            return false;
-        text.resize(units);
-        Utf8ToWide(bytes.c_str(), &text[0], units);
-        text.resize(units - 1);
-    }
-    // A resource may be padded with zeros.
-    size_t end = text.find(WCHAR(0));
-    if (end != WideString::npos)
-        text.resize(end);
-    return true;
+    // A resource may be padded with zeros, and an odd byte after UTF-16 text
+    // is padding too.
+    PalRegTextProblem problem = PalRegTextProblem::None;
+    text = PalRegDecodeText(data, size, true, &problem);
+    return problem == PalRegTextProblem::None || problem == PalRegTextProblem::HalfCharacter;
 }
 
 namespace {
 
-bool IsBlank(WCHAR c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-bool SameWord(const WideString& a, const char* b)
-{
-    size_t length = std::strlen(b);
-    if (a.size() != length)
-        return false;
-    for (size_t i = 0; i < length; ++i)
-        if (PAL_towlower(a[i]) != PAL_towlower(static_cast<WCHAR>(b[i])))
-            return false;
-    return true;
-}
+// Blanks of a script: tokens are separated by blanks, tabs and line ends.
+bool IsBlank(WCHAR c) { return PalRegIsBlank(c) || c == '\r' || c == '\n'; }
 
 struct Token {
     WideString text;
@@ -141,18 +115,21 @@ private:
     {
         if (token.quoted)
             return nullptr;
-        if (SameWord(token.text, "HKCR") || SameWord(token.text, "HKEY_CLASSES_ROOT"))
+        if (PalRegIsWordNoCase(token.text, "HKCR") || PalRegIsWordNoCase(token.text, "HKEY_CLASSES_ROOT"))
             return HKEY_CLASSES_ROOT;
-        if (SameWord(token.text, "HKCU") || SameWord(token.text, "HKEY_CURRENT_USER"))
+        if (PalRegIsWordNoCase(token.text, "HKCU") || PalRegIsWordNoCase(token.text, "HKEY_CURRENT_USER"))
             return HKEY_CURRENT_USER;
-        if (SameWord(token.text, "HKLM") || SameWord(token.text, "HKEY_LOCAL_MACHINE"))
+        if (PalRegIsWordNoCase(token.text, "HKLM") || PalRegIsWordNoCase(token.text, "HKEY_LOCAL_MACHINE"))
             return HKEY_LOCAL_MACHINE;
-        if (SameWord(token.text, "HKU") || SameWord(token.text, "HKEY_USERS"))
+        if (PalRegIsWordNoCase(token.text, "HKU") || PalRegIsWordNoCase(token.text, "HKEY_USERS"))
             return HKEY_USERS;
         return nullptr;
     }
 
-    bool IsWord(const Token& token, const char* word) const { return !token.quoted && SameWord(token.text, word); }
+    bool IsWord(const Token& token, const char* word) const
+    {
+        return !token.quoted && PalRegIsWordNoCase(token.text, word);
+    }
     bool IsOpen(const Token& token) const { return !token.quoted && token.text == W("{"); }
     bool IsClose(const Token& token) const { return !token.quoted && token.text == W("}"); }
 
@@ -271,14 +248,11 @@ private:
         return Fail(type->line, "unknown value type");
     }
 
+    // The text and its terminator, as UTF-16LE.
     static void AppendUnits(std::vector<BYTE>& data, const WideString& text)
     {
-        for (WCHAR c : text) {
-            data.push_back(static_cast<BYTE>(c & 0xFF));
-            data.push_back(static_cast<BYTE>((c >> 8) & 0xFF));
-        }
-        data.push_back(0);
-        data.push_back(0);
+        std::vector<BYTE> bytes = PalRegStringBytes(text);
+        data.insert(data.end(), bytes.begin(), bytes.end());
     }
 
     static bool StringValue(RegistryScriptEntry& entry, DWORD type, const WideString& text)
@@ -307,17 +281,6 @@ private:
         return true;
     }
 
-    static int HexDigit(WCHAR c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
     bool DwordValue(RegistryScriptEntry& entry, const Token& value)
     {
         const WideString& text = value.text;
@@ -334,7 +297,7 @@ private:
             return Fail(value.line, "a number is expected");
         unsigned long long number = 0;
         for (size_t i = start; i < text.size(); ++i) {
-            int digit = HexDigit(text[i]);
+            int digit = PalRegHexDigit(text[i]);
             if (digit < 0 || static_cast<unsigned>(digit) >= base)
                 return Fail(value.line, "a number is expected");
             number = number * base + static_cast<unsigned>(digit);
@@ -342,9 +305,7 @@ private:
                 return Fail(value.line, "the number does not fit in 32 bits");
         }
         entry.valueType = REG_DWORD;
-        DWORD dword = static_cast<DWORD>(number);
-        for (int i = 0; i < 4; ++i)
-            entry.valueData.push_back(static_cast<BYTE>((dword >> (8 * i)) & 0xFF));
+        entry.valueData = PalRegDwordBytes(static_cast<DWORD>(number));
         return true;
     }
 
@@ -355,7 +316,7 @@ private:
             return Fail(value.line, "binary data needs pairs of hex digits");
         entry.valueType = REG_BINARY;
         for (size_t i = 0; i < text.size(); i += 2) {
-            int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+            int high = PalRegHexDigit(text[i]), low = PalRegHexDigit(text[i + 1]);
             if (high < 0 || low < 0)
                 return Fail(value.line, "binary data needs pairs of hex digits");
             entry.valueData.push_back(static_cast<BYTE>(high * 16 + low));

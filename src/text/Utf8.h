@@ -1,6 +1,7 @@
-// UTF-16 <-> UTF-8 for the results file. The writer thread calls WideToUtf8
-// twice per record: with a null buffer to learn the size, then into a buffer
-// of exactly that size.
+// UTF-16 <-> UTF-8 for the results file, on zero-terminated texts: the
+// platform layer's converter (pal/utf8.h) with its tolerant rule. The writer
+// thread calls WideToUtf8 twice per record: with a null buffer to learn the
+// size, then into a buffer of exactly that size.
 //
 // Encoding: a surrogate pair becomes one 4-byte sequence; a surrogate that is
 // not part of a pair becomes U+FFFD (EF BF BD), so the output is always valid

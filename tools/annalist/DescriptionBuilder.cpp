@@ -58,7 +58,7 @@ bool MakeParameters(const Json& list, VARIANT* out, std::string& reason)
         reason = "\"$params\" must be a list of parameters, not " + ShortJson(list);
         return false;
     }
-    CReplayParameterCollection* collection = new CReplayParameterCollection();
+    CReplayParameterCollection* collection = NewReplayObject<CReplayParameterCollection>();
     size_t index = 0;
     for (const Json& item : list) {
         ++index;
@@ -103,9 +103,9 @@ bool MakeParameters(const Json& list, VARIANT* out, std::string& reason)
             collection->Release();
             return false;
         }
-        collection->Add(new CReplayParameter(name, direction, value.Get()));
+        collection->Add(NewReplayObject<CReplayParameter>(name, direction, value.Get()));
     }
-    CReplayParameters* parameters = new CReplayParameters(collection);
+    CReplayParameters* parameters = NewReplayObject<CReplayParameters>(collection);
     V_VT(out) = VT_DISPATCH;
     V_DISPATCH(out) = parameters->AsDispatch();
     return true;
@@ -154,7 +154,7 @@ bool MakeFormValue(const Json& value, bool allowObjects, VARIANT* out, std::stri
             reason = "\"$report\" must be a text, not " + ShortJson(inner);
             return false;
         }
-        CReplayCustomReport* report = new CReplayCustomReport(text);
+        CReplayCustomReport* report = NewReplayObject<CReplayCustomReport>(text);
         V_VT(out) = VT_UNKNOWN;
         V_UNKNOWN(out) = static_cast<IKovCustomReport*>(report);
         return true;

@@ -1,5 +1,21 @@
 #include "annalist/HostObjects.h"
 
+namespace {
+
+// The table of an object that answers IUnknown and one interface.
+template <class Object, class Interface, const IID& kInterfaceId>
+const ComInterfaceEntry* OneInterfaceTable()
+{
+    static const ComInterfaceEntry table[] = {
+        ComEntry<Object, IUnknown, Interface>(IID_IUnknown),
+        ComEntry<Object, Interface>(kInterfaceId),
+        ComTableEnd(),
+    };
+    return table;
+}
+
+} // namespace
+
 // ---- CReplayCustomReport ----
 
 STDMETHODIMP CReplayCustomReport::GetReportText(BSTR* pText, BSTR* /*pViewType*/)
@@ -13,11 +29,9 @@ STDMETHODIMP CReplayCustomReport::GetReportText(BSTR* pText, BSTR* /*pViewType*/
     return *pText ? S_OK : E_OUTOFMEMORY;
 }
 
-void* CReplayCustomReport::Find(REFIID riid)
+const ComInterfaceEntry* CReplayCustomReport::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovCustomReport))
-        return static_cast<IKovCustomReport*>(this);
-    return nullptr;
+    return OneInterfaceTable<CReplayCustomReport, IKovCustomReport, IID_IKovCustomReport>();
 }
 
 // ---- CReplayParameter ----
@@ -56,11 +70,9 @@ STDMETHODIMP CReplayParameter::get_Value(VARIANT* pValue)
     return VariantCopy(pValue, &m_value);
 }
 
-void* CReplayParameter::Find(REFIID riid)
+const ComInterfaceEntry* CReplayParameter::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovParameter))
-        return static_cast<IKovParameter*>(this);
-    return nullptr;
+    return OneInterfaceTable<CReplayParameter, IKovParameter, IID_IKovParameter>();
 }
 
 // ---- CReplayParameterCollection ----
@@ -91,11 +103,9 @@ STDMETHODIMP CReplayParameterCollection::get_Item(LONG index, IKovParameter** pp
     return S_OK;
 }
 
-void* CReplayParameterCollection::Find(REFIID riid)
+const ComInterfaceEntry* CReplayParameterCollection::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovParameterCollection))
-        return static_cast<IKovParameterCollection*>(this);
-    return nullptr;
+    return OneInterfaceTable<CReplayParameterCollection, IKovParameterCollection, IID_IKovParameterCollection>();
 }
 
 // ---- CReplayParameters ----
@@ -141,11 +151,13 @@ STDMETHODIMP CReplayParameters::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, 
     return DISP_E_MEMBERNOTFOUND;
 }
 
-void* CReplayParameters::Find(REFIID riid)
+const ComInterfaceEntry* CReplayParameters::InterfaceTable()
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovParameters))
-        return static_cast<IKovParameters*>(this);
-    if (IsEqualIID(riid, IID_IDispatch))
-        return static_cast<IDispatch*>(this);
-    return nullptr;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CReplayParameters, IUnknown, IKovParameters>(IID_IUnknown),
+        ComEntry<CReplayParameters, IKovParameters>(IID_IKovParameters),
+        ComEntry<CReplayParameters, IDispatch>(IID_IDispatch),
+        ComTableEnd(),
+    };
+    return table;
 }

@@ -5,74 +5,47 @@
 // - CReplayParameters answers IKovParameters and IDispatch (the
 //   "ArgumentsDispatch" value of a test or action), with its collection and
 //   parameters behind it.
-// Objects are created with one reference, which the caller owns.
+// Objects are made with NewReplayObject: one reference, which the caller owns.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/HostInterfaces.h"
-#include "pal/pal.h"
+#include "pal/com_object.h"
 
-// A reference count and QueryInterface for objects with up to two
-// interfaces besides IUnknown.
-template <class Primary>
-class CReplayObject : public Primary {
-public:
-    virtual ~CReplayObject() = default;
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override
-    {
-        if (!ppvObject)
-            return E_POINTER;
-        *ppvObject = Find(riid);
-        if (!*ppvObject)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHOD_(ULONG, AddRef)() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        LONG left = InterlockedDecrement(&m_references);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
+// A new object with one reference, which the caller owns.
+template <class Object, class... Args>
+Object* NewReplayObject(Args&&... args)
+{
+    Object* object = new Object(std::forward<Args>(args)...);
+    object->AddRef();
+    return object;
+}
 
-protected:
-    // The interface pointer for riid, or null.
-    virtual void* Find(REFIID riid) = 0;
-
-private:
-    LONG m_references = 1;
-};
-
-class CReplayCustomReport final : public CReplayObject<IKovCustomReport> {
+class CReplayCustomReport final : public CComObject<CReplayCustomReport, IKovCustomReport> {
 public:
     explicit CReplayCustomReport(const WideString& text) : m_text(text) {}
+    static const ComInterfaceEntry* InterfaceTable();
     // The text, whatever viewer type is passed; an empty text comes back as
     // an empty (null) BSTR.
     STDMETHOD(GetReportText)(BSTR* pText, BSTR* pViewType) override;
-
-protected:
-    void* Find(REFIID riid) override;
 
 private:
     WideString m_text;
 };
 
 // One parameter: name, direction (0 input, 1 output) and value.
-class CReplayParameter final : public CReplayObject<IKovParameter> {
+class CReplayParameter final : public CComObject<CReplayParameter, IKovParameter> {
 public:
     // Takes a copy of the value.
     CReplayParameter(const WideString& name, LONG direction, VARIANT* value);
-    ~CReplayParameter() override;
+    ~CReplayParameter();
+    static const ComInterfaceEntry* InterfaceTable();
     STDMETHOD(get_Name)(BSTR* pName) override;
     STDMETHOD(get_Direction)(LONG* pDirection) override;
     STDMETHOD(get_Value)(VARIANT* pValue) override;
-
-protected:
-    void* Find(REFIID riid) override;
 
 private:
     WideString m_name;
@@ -80,10 +53,11 @@ private:
     VARIANT m_value;
 };
 
-class CReplayParameterCollection final : public CReplayObject<IKovParameterCollection> {
+class CReplayParameterCollection final : public CComObject<CReplayParameterCollection, IKovParameterCollection> {
 public:
     CReplayParameterCollection() = default;
-    ~CReplayParameterCollection() override;
+    ~CReplayParameterCollection();
+    static const ComInterfaceEntry* InterfaceTable();
     // Adds a parameter (the collection takes the caller's reference).
     void Add(CReplayParameter* parameter) { m_items.push_back(parameter); }
 
@@ -93,26 +67,16 @@ public:
     // E_INVALIDARG for an index outside the collection (the item is null).
     STDMETHOD(get_Item)(LONG index, IKovParameter** ppItem) override;
 
-protected:
-    void* Find(REFIID riid) override;
-
 private:
     std::vector<CReplayParameter*> m_items;
 };
 
-class CReplayParameters final : public CReplayObject<IKovParameters>, public IDispatch {
+class CReplayParameters final : public CComObject<CReplayParameters, IKovParameters, IDispatch> {
 public:
     // Takes the caller's reference to the collection.
     explicit CReplayParameters(CReplayParameterCollection* collection) : m_collection(collection) {}
-    ~CReplayParameters() override;
-
-    // IUnknown through either base.
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override
-    {
-        return CReplayObject<IKovParameters>::QueryInterface(riid, ppvObject);
-    }
-    STDMETHOD_(ULONG, AddRef)() override { return CReplayObject<IKovParameters>::AddRef(); }
-    STDMETHOD_(ULONG, Release)() override { return CReplayObject<IKovParameters>::Release(); }
+    ~CReplayParameters();
+    static const ComInterfaceEntry* InterfaceTable();
 
     STDMETHOD(get_Parameters)(IKovParameterCollection** ppCollection) override;
 
@@ -125,9 +89,6 @@ public:
                       VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
     IDispatch* AsDispatch() { return static_cast<IDispatch*>(this); }
-
-protected:
-    void* Find(REFIID riid) override;
 
 private:
     CReplayParameterCollection* m_collection;

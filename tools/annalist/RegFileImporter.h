@@ -1,6 +1,7 @@
 // A registry file ("Windows Registry Editor Version 5.00" as regedit writes
 // it: UTF-16LE with its byte-order mark, or UTF-8; "REGEDIT4" files are read
-// as UTF-8) read into keys and values, and written through the registry API.
+// as UTF-8) read into keys and values with the platform layer's registry-file
+// codec (pal/reg_file_codec.h), and written through the registry API.
 // Only keys of HKEY_LOCAL_MACHINE (also spelled HKLM) are taken: that is where
 // the logger reads its settings, and the only root the replay's private
 // registry covers on every platform.
@@ -46,7 +47,6 @@ public:
     LONG Apply(DWORD createOptions, std::string& error) const;
 
 private:
-    bool ParseLine(const WideString& line, long number, std::string& error);
     std::vector<RegFileKey> m_keys;
 };
 

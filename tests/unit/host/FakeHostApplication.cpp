@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "pal/com_object.h"
+
 namespace test {
 
 namespace {
@@ -12,34 +14,22 @@ const size_t kMostMessages = 50;
 
 } // namespace
 
-class FakeHostApplication::Application final : public IQlxApplication {
+class FakeHostApplication::Application final : public CComObject<Application, IQlxApplication> {
 public:
     explicit Application(FakeHostApplication& owner, std::atomic<long>& live) : m_owner(owner), m_live(live)
     {
         ++m_live;
     }
+    ~Application() { --m_live; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IQlxApplication)) {
-            *object = static_cast<IQlxApplication*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_references); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        long left = --m_references;
-        if (left == 0) {
-            --m_live;
-            delete this;
-        }
-        return static_cast<ULONG>(left);
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Application, IUnknown, IQlxApplication>(IID_IUnknown),
+            ComEntry<Application, IQlxApplication>(IID_IQlxApplication),
+            ComTableEnd(),
+        };
+        return table;
     }
 
     STDMETHODIMP Reserved4() override { return E_NOTIMPL; }
@@ -87,33 +77,22 @@ public:
 private:
     FakeHostApplication& m_owner;
     std::atomic<long>& m_live;
-    std::atomic<long> m_references{1};
 };
 
-class FakeHostApplication::Factory final : public IClassFactory {
+class FakeHostApplication::Factory final : public CComObject<Factory, IClassFactory> {
 public:
     explicit Factory(FakeHostApplication& owner) : m_owner(owner) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Factory, IUnknown, IClassFactory>(IID_IUnknown),
+            ComEntry<Factory, IClassFactory>(IID_IClassFactory),
+            ComTableEnd(),
+        };
+        return table;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_references); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        long left = --m_references;
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
+
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override
     {
         if (!object)
@@ -122,18 +101,23 @@ public:
         if (outer)
             return CLASS_E_NOAGGREGATION;
         Application* application = new Application(m_owner, m_liveApplications);
+        application->AddRef();
         HRESULT hr = application->QueryInterface(riid, object);
         application->Release();
         return hr;
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
-    long References() const { return m_references; }
+    // The count as it stands (a reference added and given back).
+    ULONG References()
+    {
+        AddRef();
+        return Release();
+    }
     long LiveApplications() const { return m_liveApplications; }
 
 private:
     FakeHostApplication& m_owner;
-    std::atomic<long> m_references{1};
     std::atomic<long> m_liveApplications{0};
 };
 
@@ -141,6 +125,7 @@ FakeHostApplication::FakeHostApplication()
 {
     VariantInit(&installationDir);
     m_factory = new Factory(*this);
+    m_factory->AddRef();
     if (FAILED(CoRegisterClassObject(CLSID_QlxApplication, m_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                      &m_cookie)))
         m_cookie = 0;
@@ -157,7 +142,7 @@ FakeHostApplication::~FakeHostApplication()
 bool FakeHostApplication::AllReleased() const
 {
     // Only the test's own reference and, while registered, the class table's.
-    return m_factory->LiveApplications() == 0 && m_factory->References() == (m_cookie ? 2 : 1);
+    return m_factory->LiveApplications() == 0 && m_factory->References() == (m_cookie ? 2u : 1u);
 }
 
 } // namespace test

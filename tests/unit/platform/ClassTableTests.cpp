@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "pal/pal.h"
+#include "pal/com_object.h"
 #include "unit/platform/PlatformTestSupport.h"
 
 using test::CountedObject;
@@ -19,15 +19,18 @@ const CLSID kUnknownClass = {0x6A1E0C55, 0x3B1D, 0x4C0E, {0x9A, 0x51, 0x2F, 0x7D
 // A class object whose instances are one counted object.
 class TestFactory : public IClassFactory {
 public:
+    static const ComInterfaceEntry* InterfaceTable()
+    {
+        static const ComInterfaceEntry table[] = {
+            ComEntry<TestFactory, IUnknown, IClassFactory>(IID_IUnknown),
+            ComEntry<TestFactory, IClassFactory>(IID_IClassFactory),
+            ComTableEnd(),
+        };
+        return table;
+    }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
     {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppvObject = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppvObject = nullptr;
-        return E_NOINTERFACE;
+        return QueryComInterface(this, InterfaceTable(), riid, ppvObject);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }

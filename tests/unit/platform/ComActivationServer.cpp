@@ -5,7 +5,7 @@
 // of the library is linked into it.
 #include <cstring>
 
-#include "pal/pal.h"
+#include "pal/com_object.h"
 
 // Declared as the tests declare it.
 struct ITestAnswer : public IUnknown {
@@ -25,30 +25,21 @@ bool Same(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID
 
 LONG g_liveObjects = 0;
 
-class Answer : public ITestAnswer {
+class Answer final : public CComObject<Answer, ITestAnswer> {
 public:
     Answer() { ++g_liveObjects; }
-    virtual ~Answer() { --g_liveObjects; }
+    ~Answer() { --g_liveObjects; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (!Same(riid, kUnknown) && !Same(riid, kAnswerInterface))
-            return E_NOINTERFACE;
-        *ppv = static_cast<ITestAnswer*>(this);
-        AddRef();
-        return S_OK;
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Answer, IUnknown, ITestAnswer>(kUnknown),
+            ComEntry<Answer, ITestAnswer>(kAnswerInterface),
+            ComTableEnd(),
+        };
+        return table;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_references; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG left = --m_references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+
     STDMETHODIMP GetAnswer(LONG* value) override
     {
         *value = 42;
@@ -60,22 +51,23 @@ public:
         return S_OK;
     }
 
-private:
-    ULONG m_references = 1;
 };
 
 // The class object lives as long as the module.
 class Factory : public IClassFactory {
 public:
+    static const ComInterfaceEntry* InterfaceTable()
+    {
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Factory, IUnknown, IClassFactory>(kUnknown),
+            ComEntry<Factory, IClassFactory>(kClassFactory),
+            ComTableEnd(),
+        };
+        return table;
+    }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (!Same(riid, kUnknown) && !Same(riid, kClassFactory))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        return S_OK;
+        return QueryComInterface(this, InterfaceTable(), riid, ppv);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -87,6 +79,7 @@ public:
         if (outer)
             return CLASS_E_NOAGGREGATION;
         Answer* object = new Answer();
+        object->AddRef();
         HRESULT hr = object->QueryInterface(riid, ppv);
         object->Release();
         return hr;

@@ -6,7 +6,7 @@
 // runs against Windows' COM too.
 #include <gtest/gtest.h>
 
-#include "pal/pal.h"
+#include "pal/com_object.h"
 #include "support/ClassRegistration.h"
 #include "unit/platform/PlatformTestSupport.h"
 
@@ -37,15 +37,18 @@ const CLSID kOtherClass = {0x1D3C7A90, 0x5E2B, 0x4F61, {0xA8, 0x4C, 0x90, 0x2E, 
 // A class object whose instances are one counted object.
 class Factory : public IClassFactory {
 public:
+    static const ComInterfaceEntry* InterfaceTable()
+    {
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Factory, IUnknown, IClassFactory>(IID_IUnknown),
+            ComEntry<Factory, IClassFactory>(IID_IClassFactory),
+            ComTableEnd(),
+        };
+        return table;
+    }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
     {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppvObject = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppvObject = nullptr;
-        return E_NOINTERFACE;
+        return QueryComInterface(this, InterfaceTable(), riid, ppvObject);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }

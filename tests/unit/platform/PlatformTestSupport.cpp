@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "pal/com_object.h"
 #include "support/TestSupport.h"
 
 namespace test {
@@ -116,13 +117,11 @@ HRESULT ConvertText(const WCHAR* text, VARTYPE vt, ScopedVariant* out)
 
 STDMETHODIMP CountedObject::QueryInterface(REFIID riid, void** ppvObject)
 {
-    if (IsEqualIID(riid, IID_IUnknown)) {
-        *ppvObject = static_cast<IUnknown*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CountedObject, IUnknown>(IID_IUnknown),
+        ComTableEnd(),
+    };
+    return QueryComInterface(this, table, riid, ppvObject);
 }
 
 } // namespace test

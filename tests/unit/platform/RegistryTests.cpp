@@ -419,6 +419,33 @@ TEST_F(RegistryFiles, RegeditFilesAreRead)
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, test::Utf8ToUtf16("Software\\Caf\xC3\xA9").c_str(), W("Name")), "\xE2\x82\xAC");
 }
 
+TEST_F(RegistryFiles, OnlyHexDataGoesOnOverLines)
+{
+    // A comment or a text that ends in a backslash ends on its line; hex data
+    // ending in one goes on, and a file that ends inside it cannot be read.
+    test::WriteFileBytes(Hive("HKEY_LOCAL_MACHINE"), "Windows Registry Editor Version 5.00\r\n"
+                                                     "; kept in C:\\\r\n"
+                                                     "[HKEY_LOCAL_MACHINE\\S]\r\n"
+                                                     "\"Path\"=\"C:\\\\\"\r\n"
+                                                     "\"Bytes\"=hex:41,00,\\\r\n"
+                                                     "  42,00,00,00\r\n");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, W("S"), W("Path")), "C:\\");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, W("S"), 0, KEY_READ, &key), ERROR_SUCCESS);
+    BYTE data[16];
+    DWORD size = sizeof data, type = 0;
+    ASSERT_EQ(RegQueryValueExW(key, W("Bytes"), nullptr, &type, data, &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::vector<BYTE>(data, data + size), (std::vector<BYTE>{0x41, 0, 0x42, 0, 0, 0}));
+    RegCloseKey(key);
+
+    test::WriteFileBytes(Hive("HKEY_CURRENT_USER"), "Windows Registry Editor Version 5.00\r\n"
+                                                    "[HKEY_CURRENT_USER\\S]\r\n"
+                                                    "\"Bytes\"=hex:41,\\\r\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, W("S"), 0, KEY_READ, &key), ERROR_BADDB);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("line 3: the file ends inside a value"), std::string::npos);
+}
+
 TEST_F(RegistryFiles, ChangesByOthersAreSeenAndBrokenFilesAreLeftAlone)
 {
     test::WriteFileBytes(Hive("HKEY_LOCAL_MACHINE"), "Windows Registry Editor Version 5.00\r\n\r\n"

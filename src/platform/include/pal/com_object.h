@@ -22,12 +22,15 @@
 // ComEntry<Self, I, Via> hands out the object as I, reached through Via where
 // the plain cast would be ambiguous (IUnknown and IDispatch of an object with
 // several interfaces). The reference count starts at 0: whoever creates the
-// object queries it for its first interface, and the last Release deletes it.
+// object queries it for its first interface (or makes it with NewComObject,
+// which adds the first reference), and the last Release deletes it.
 // The count is atomic, so an object may be released on another thread than the
 // one that made it.
 #pragma once
 
 #include <atomic>
+#include <new>
+#include <utility>
 
 #include "pal/pal.h"
 
@@ -100,3 +103,14 @@ protected:
 private:
     std::atomic<ULONG> m_refs{0};
 };
+
+// A new object with the one reference that the caller owns, or null when
+// memory runs out.
+template <class Self, class... Args>
+Self* NewComObject(Args&&... args)
+{
+    Self* object = new (std::nothrow) Self(std::forward<Args>(args)...);
+    if (object)
+        object->AddRef();
+    return object;
+}
