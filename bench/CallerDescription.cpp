@@ -22,8 +22,8 @@ bool MakeValue(const BenchValue& entry, VARIANT* value)
         return true;
     case BenchValueKind::Report:
         V_VT(value) = VT_UNKNOWN;
-        V_UNKNOWN(value) = static_cast<IKovCustomReport*>(new CReplayCustomReport(entry.text.wide));
-        return true;
+        V_UNKNOWN(value) = static_cast<IKovCustomReport*>(NewReplayObject<CReplayCustomReport>(entry.text.wide));
+        return V_UNKNOWN(value) != nullptr;
     }
     return false;
 }
