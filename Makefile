@@ -1,8 +1,10 @@
 # The front door. `make test` installs what is missing, then builds and tests
 # every target: Linux, Linux with sanitizers (ASan+UBSan, TSan), and Windows (32-bit, run under
-# Wine; 64-bit, built). `make demo` replays the bundled example run.
+# Wine; 64-bit, built). `make demo` replays the bundled example run. `make bench` and
+# `make bench-instructions` measure the logger (not part of `make test`).
 
-.PHONY: all test demo deps check-sources linux linux-asan linux-tsan windows-x86 windows-x64 fuzz clean
+.PHONY: all test demo bench bench-instructions bench-build deps check-sources linux linux-asan linux-tsan \
+	windows-x86 windows-x64 fuzz clean
 
 all: test
 
@@ -59,6 +61,21 @@ demo: deps
 	@echo "Open demo-results/report.html in a browser. demo-results/Results.xml is the logger's report"
 	@echo "and demo-results/GeneralInfo.ini its summary; the action and iteration folders hold what the"
 	@echo "steps saved."
+
+# The benchmark (bench/): the driver and the tool built by the `bench` preset
+# (-O2 -g, no sanitizers) into build/bench. `make bench` prints the figures of
+# the performance goals with in-run baselines; `make bench-instructions` runs
+# the driver under callgrind (valgrind) and prints instructions per step.
+bench-build: deps
+	@cmake --preset bench >build-bench.configure.log 2>&1 || { cat build-bench.configure.log >&2; exit 1; }
+	@rm -f build-bench.configure.log
+	@cmake --build --preset bench
+
+bench: bench-build
+	@bench/run-bench.sh build/bench
+
+bench-instructions: bench-build
+	@bench/run-instructions.sh build/bench
 
 clean:
 	rm -rf build demo-results

@@ -3,7 +3,7 @@
 // instance through IClassFactory::CreateInstance.
 #pragma once
 
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "core/LoggerInterfaces.h"
 #include "pal/pal.h"
 
