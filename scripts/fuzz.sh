@@ -9,7 +9,9 @@
 #   smoke  runs each target over its seed corpus and fuzzes it for
 #          FUZZ_SMOKE_SECONDS seconds more (default 10): a regression check
 #          that leaves the corpus as it is (`make test`)
-# A finding is fixed and then added to fuzz/corpus/TARGET as a regression input.
+# Targets with a dictionary of their format's words (fuzz/dict/TARGET.dict)
+# are given it. A finding is fixed and then added to fuzz/corpus/TARGET as a
+# regression input.
 set -u
 cd "$(dirname "$0")/.."
 mode=${1:-run}
@@ -49,7 +51,9 @@ for target in $targets; do
     mkdir -p "$work"
     echo "==> [fuzz] $target: $seconds s over $(ls fuzz/corpus/$target | wc -l) seed inputs"
     log=$scratch/$target.log
-    if "$program" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
+    dict=
+    [ -f "fuzz/dict/$target.dict" ] && dict="-dict=fuzz/dict/$target.dict"
+    if "$program" $dict -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
         -artifact_prefix="$findings/" -print_final_stats=1 "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
         grep -E "^stat::number_of_executed_units|^stat::new_units_added" "$log" | sed 's/^/    /'
     else
