@@ -25,19 +25,44 @@ bool IsSymbolicLink(const std::filesystem::path& path)
     return std::filesystem::is_symlink(std::filesystem::symlink_status(path, code));
 }
 
-// Writes a file whole from a byte source (through a temporary file that
-// replaces it at the end); false with the reason.
-bool WriteFileFrom(const std::filesystem::path& path, results::CByteSource& source, std::string& error)
+// Copies a byte source into a file being written; false with the reason.
+bool CopyInto(COutputFile& out, results::CByteSource& source, std::string& error)
 {
-    COutputFile out;
-    if (!out.Open(path.u8string(), error))
-        return false;
     char block[1 << 16];
     for (size_t got; (got = source.Read(block, sizeof(block))) > 0;)
         out.Write(block, got);
     if (source.Failed()) {
         error = "reading the original failed";
         return false;
+    }
+    return true;
+}
+
+// Writes a file whole from bytes in memory (through a temporary file that
+// replaces it at the end); false with the reason.
+bool WriteFileBytes(const std::filesystem::path& path, const std::string& bytes, std::string& error)
+{
+    COutputFile out;
+    if (!out.Open(path.u8string(), error))
+        return false;
+    out.Write(bytes);
+    return out.Commit(error);
+}
+
+// The repaired report written over the torn one. The torn file is closed
+// before it is replaced (Windows replaces no file that is open).
+bool WriteRepairedReport(const std::string& resultsFile, const results::ReportRepair& repair, std::string& error)
+{
+    COutputFile out;
+    if (!out.Open(resultsFile, error))
+        return false;
+    {
+        results::CFileByteSource original;
+        if (!original.Open(resultsFile, error))
+            return false;
+        results::CRepairedByteSource repaired(original, repair);
+        if (!CopyInto(out, repaired, error))
+            return false;
     }
     return out.Commit(error);
 }
@@ -95,27 +120,24 @@ int RunRepairCommand(const RepairOptions& options, CConsole& console)
     bool changed = false;
     if (repair.state == results::ReportRepair::State::Repaired) {
         // The repaired report is checked before it replaces the torn one.
-        results::CFileByteSource check;
-        if (!check.Open(resultsFile, error)) {
-            console.Message("annalist: cannot read \"" + Shown(report) + "\": " + error);
-            return 2;
+        {
+            results::CFileByteSource check;
+            if (!check.Open(resultsFile, error)) {
+                console.Message("annalist: cannot read \"" + Shown(report) + "\": " + error);
+                return 2;
+            }
+            results::CRepairedByteSource checked(check, repair);
+            results::CResultsReader reader(checked);
+            while (reader.Next()) {
+            }
+            if (!reader.Outcome().Complete() || reader.Outcome().reportOpen) {
+                console.Message("annalist: the repair of \"" + Shown(report) +
+                                "\" would not give a complete report (" + reader.Outcome().problem +
+                                "); nothing was changed");
+                return 1;
+            }
         }
-        results::CRepairedByteSource checked(check, repair);
-        results::CResultsReader reader(checked);
-        while (reader.Next()) {
-        }
-        if (!reader.Outcome().Complete() || reader.Outcome().reportOpen) {
-            console.Message("annalist: the repair of \"" + Shown(report) + "\" would not give a complete report (" +
-                            reader.Outcome().problem + "); nothing was changed");
-            return 1;
-        }
-        results::CFileByteSource original;
-        if (!original.Open(resultsFile, error)) {
-            console.Message("annalist: cannot read \"" + Shown(report) + "\": " + error);
-            return 2;
-        }
-        results::CRepairedByteSource repaired(original, repair);
-        if (!WriteFileFrom(report, repaired, error)) {
+        if (!WriteRepairedReport(resultsFile, repair, error)) {
             console.Message("annalist: cannot write the repaired report: " + error);
             return 1;
         }
@@ -141,9 +163,7 @@ int RunRepairCommand(const RepairOptions& options, CConsole& console)
     }
     std::error_code code;
     if (!std::filesystem::exists(info, code)) {
-        std::string bytes = results::GeneralInfoFileBytes(rebuilt);
-        results::CMemoryByteSource source(bytes);
-        if (!WriteFileFrom(info, source, error)) {
+        if (!WriteFileBytes(info, results::GeneralInfoFileBytes(rebuilt), error)) {
             console.Message("annalist: cannot write GeneralInfo.ini: " + error);
             return 1;
         }
@@ -158,8 +178,7 @@ int RunRepairCommand(const RepairOptions& options, CConsole& console)
         }
         long before = results::ParseGeneralInfo(bytes).total;
         if (results::RaiseGeneralInfoTotal(bytes, rebuilt.total)) {
-            results::CMemoryByteSource source(bytes);
-            if (!WriteFileFrom(info, source, error)) {
+            if (!WriteFileBytes(info, bytes, error)) {
                 console.Message("annalist: cannot write GeneralInfo.ini: " + error);
                 return 1;
             }

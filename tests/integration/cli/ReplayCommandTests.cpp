@@ -304,8 +304,9 @@ TEST_F(ReplayCommandTest, SettingsThatLeadOutsideTheResultsFolderAreRefused)
     std::string up = settings("up.reg", "..\\\\..\\\\x", "Row");
     test::ToolResult result = Replay(run, {"--settings", up}, "out/results");
     EXPECT_EQ(result.status, 2);
+    const std::string shown = Path("out/results").make_preferred().u8string();
     EXPECT_EQ(result.err, "annalist: cannot use the settings: the \"Directory\" setting \"..\\..\\x\" leads outside "
-                          "the results folder \"" + ResultsFolder("out/results") + "\" (--allow-outside allows it)\n");
+                          "the results folder \"" + shown + "\" (--allow-outside allows it)\n");
     EXPECT_FALSE(test::FileExists(Path("x")));
     EXPECT_FALSE(test::FileExists(Path("out")));
     result = Replay(run, {"--settings", settings("iter.reg", ".", "..\\\\..\\\\..\\\\x")}, "out/results");
@@ -318,17 +319,16 @@ TEST_F(ReplayCommandTest, SettingsThatLeadOutsideTheResultsFolderAreRefused)
     // Lines of the log that would lead outside are refused one by one.
     std::string elsewhere = ResultsFolder("elsewhere");
     std::string inside = ResultsFolder("out/results/inner");
-    result = Replay({R"({"call": "ReportPath", "path": ")" + Json(elsewhere).get<std::string>() + "\"}",
+    result = Replay({R"({"call": "ReportPath", "path": )" + Json(elsewhere).dump() + "}",
                      R"({"call": "SetRegistryRoot", "root": "SOFTWARE\\Far"})",
                      R"({"call": "ReportPath", "path": )" + Json(inside).dump() + "}", kStart, kTest, kEndTest, kEnd},
                     {"--settings", settings("lines.reg", ".", "Row")}, "out/results");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "line 1: ReportPath refused: ReportPath \"" + elsewhere +
-                              "\" lies outside the results folder \"" + ResultsFolder("out/results") +
+                              "\" lies outside the results folder \"" + shown +
                               "\" (--allow-outside allows it); line skipped\n"
                               "line 2: SetRegistryRoot refused: the \"IterDir\" setting \"..\\..\\..\\far\" leads "
-                              "outside the results folder \"" + ResultsFolder("out/results") +
-                              "\" (--allow-outside allows it); line skipped\n");
+                              "outside the results folder \"" + shown + "\" (--allow-outside allows it); line skipped\n");
     EXPECT_FALSE(test::FileExists(Path("elsewhere")));
     ResultsXml("out/results/inner");
 }
