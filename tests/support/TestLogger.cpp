@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "core/VariantValue.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace test {
 

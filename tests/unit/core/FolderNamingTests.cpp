@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/FolderNaming.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
 
 TEST(FolderNaming, JoinResultsPath)
 {

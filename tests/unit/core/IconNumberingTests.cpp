@@ -7,7 +7,7 @@
 #include "core/IconNumbering.h"
 #include "pal/pal.h"
 #include "support/TestSupport.h"
-#include "unit/fs/IconFileTestSupport.h"
+#include "support/IconFileTestSupport.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "fs/FolderServices.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "fs/FolderServices.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 
