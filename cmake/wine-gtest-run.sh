@@ -22,7 +22,8 @@ echo "$status" >"$results/exit-status"
 tr -d '\r' <"$results/output.log" | awk -v dir="$results" '
     function file_of(name) { gsub("/", "%", name); return dir "/" name }
     /^\[ RUN      \] / {
-        current = substr($0, 15)
+        current = $0
+        sub(/^\[ RUN      \] /, "", current)
         body = file_of(current) ".output"
         printf "" > body
         next
