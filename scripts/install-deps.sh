@@ -4,7 +4,10 @@
 #   linux    the native builds and their tests: toolchain, CMake, Ninja,
 #            GoogleTest, libxml2 (xmllint, and the library the native tests
 #            check Results.xml with), the header-only CLI11 and nlohmann/json,
-#            help2man and man for the man page, pkg-config for the install test
+#            help2man and man for the man page, pkg-config for the install test,
+#            and for the report's tests Chromium (driven by puppeteer-core
+#            from npm), node and npm (only when missing: a nodesource nodejs
+#            brings its own npm) and junitparser (for Debian's /usr/bin/python3)
 #   windows  the Windows builds and their tests under Wine: mingw-w64 for both
 #            targets, Wine (32-bit prefixes need wine32 from the i386
 #            architecture), Wine's IDL files for widl
@@ -15,7 +18,10 @@
 set -eu
 
 linux_packages="cmake ninja-build g++ gcc make libgtest-dev googletest libxml2-utils libxml2-dev \
-libcli11-dev nlohmann-json3-dev help2man man-db groff-base pkg-config"
+libcli11-dev nlohmann-json3-dev help2man man-db groff-base pkg-config chromium python3-junitparser"
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+    linux_packages="$linux_packages nodejs npm"
+fi
 windows_packages="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine32:i386 wine64 libwine-dev"
 

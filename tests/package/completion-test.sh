@@ -23,7 +23,13 @@ expect() {
     fi
 }
 
-expect "replay" re
+# Every command the help lists, and no option, for an empty word.
+commands=$("$tool" --help | awk '
+    /^(Subcommands|Commands):/ { listing = 1; next }
+    listing && /^[^ ]/ { listing = 0 }
+    listing && /^  [a-z]/ { print $1 }' | sort | tr '\n' ' ')
+expect "${commands% }" ""
+expect "replay" repl
 expect "--help --version" --
 expect "--settings" replay --se
 expect "--filter" replay events.jsonl --fil

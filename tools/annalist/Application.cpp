@@ -5,11 +5,12 @@
 #include "annalist/CommandLine.h"
 #include "annalist/Console.h"
 #include "annalist/ReplayDriver.h"
+#include "annalist/ResultsCommands.h"
 #include "pal/tool_support.h"
 
 int RunAnnalist(const std::vector<std::string>& arguments)
 {
-    ReplayOptions options;
+    ToolOptions options;
     CommandLineResult parsed = ParseCommandLine(arguments, options);
     if (!parsed.run) {
         std::fputs(parsed.output.c_str(), stdout);
@@ -18,6 +19,14 @@ int RunAnnalist(const std::vector<std::string>& arguments)
         return parsed.exitStatus;
     }
     CConsole console(stdout, stderr, PAL_IsTerminal(stdout));
-    CReplayDriver replay(options, console);
-    return replay.Run();
+    switch (options.command) {
+    case ToolCommand::Report:
+        return RunReportCommand(options.report, console);
+    case ToolCommand::Export:
+        return RunExportCommand(options.exportOptions, console);
+    default: {
+        CReplayDriver replay(options.replay, console);
+        return replay.Run();
+    }
+    }
 }

@@ -22,8 +22,29 @@ const char kReplayFooter[] =
     "under the root: Directory \".\", IterDir \"Row\", Eve1..Eve7 = Replay, User, Error,\n"
     "Verification, Transaction, Context, Table.\n"
     "\n"
-    "Exit status: 0 every line read and every call succeeded; 1 some line or call failed;\n"
-    "2 the event log, the settings or the results folder cannot be used.\n";
+    "Exit status: 0 every line read and every call succeeded; 1 some line or call failed,\n"
+    "or (with --fail-on) the recorded run failed; 2 the event log, the settings or the\n"
+    "results folder cannot be used.\n";
+
+const char kReportFooter[] =
+    "The report is one HTML file that loads nothing from the network: the run's header, the\n"
+    "tree with every node's status (failed branches open), filters, a search over step names\n"
+    "and details, each step's details, pictures, parameters and durations. Pictures are linked\n"
+    "relative to the file (or embedded with --embed-pictures).\n"
+    "\n"
+    "Exit status: 0 the report was written; 1 (with --fail-on) the recorded run failed;\n"
+    "2 the results folder is missing, not a results folder, or cut short (a report of what\n"
+    "was read is still written when anything could be read).\n";
+
+const char kExportFooter[] =
+    "--junit writes JUnit XML: a testsuite per action (or business component), a testcase per\n"
+    "action iteration (or the action itself), a failure naming the first failed step.\n"
+    "--summary-json writes the run, tests, actions and iterations with status, counts and\n"
+    "duration, and every failed step with its path (see the README). FILE \"-\" is stdout.\n"
+    "\n"
+    "Exit status: 0 written; 1 (with --fail-on) the recorded run failed; 2 the results folder\n"
+    "is missing, not a results folder, or cut short (the files are still written when\n"
+    "anything could be read).\n";
 
 // "all", "errors-and-warnings", "errors", "none" or 0 to 3.
 bool FilterValue(const std::string& text, long& value)
@@ -38,17 +59,40 @@ bool FilterValue(const std::string& text, long& value)
     return false;
 }
 
+CLI::Validator FailOnValidator()
+{
+    return CLI::Validator(
+        [](std::string& text) {
+            return text == "failed" || text == "warning" ? std::string() : "must be failed or warning";
+        },
+        "", "FAIL_ON");
+}
+
+FailOn FailOnOf(const std::string& text)
+{
+    if (text == "failed")
+        return FailOn::Failed;
+    if (text == "warning")
+        return FailOn::Warning;
+    return FailOn::Nothing;
+}
+
+const char kFailOnHelp[] =
+    "Exit with status 1 when the recorded run failed (failed), or failed or has warnings (warning)";
+
 } // namespace
 
-CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, ReplayOptions& options)
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, ToolOptions& tool)
 {
     CommandLineResult result;
+    ReplayOptions& options = tool.replay;
     CLI::App app{"Annalist, the results logger of automated test runs: replays a recorded run into a results "
-                 "folder.",
+                 "folder, and turns a results folder into a report or files for CI.",
                  "annalist"};
     app.set_version_flag("--version", std::string("annalist ") + AnnalistVersionText(), "Show the version and exit");
     app.require_subcommand(0, 1);
-    app.footer("Run `annalist replay --help` for the event log format.");
+    app.footer("Run `annalist <command> --help` for a command's options (`annalist replay --help` for the event "
+               "log format).");
     app.failure_message([](const CLI::App*, const CLI::Error& error) {
         return std::string("annalist: ") + error.what() + "\nRun `annalist --help` for more information.\n";
     });
@@ -85,7 +129,29 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, Re
                 return text == "current" || text == "earlier" ? std::string() : "must be current or earlier";
             },
             "", "LEVEL"));
+    std::string replayFailOn;
+    replay->add_option("--fail-on", replayFailOn, kFailOnHelp)->type_name("failed|warning")->check(FailOnValidator());
     replay->footer(kReplayFooter);
+
+    CLI::App* report = app.add_subcommand("report", "Write a results folder as one HTML file to read in a browser");
+    std::string reportFailOn;
+    report->add_option("RESULTS_DIR", tool.report.resultsFolder, "The results folder")->required();
+    report->add_option("-o,--output", tool.report.outputFile,
+                       "The HTML file to write (default: report.html in the results folder)")
+        ->type_name("FILE.html");
+    report->add_flag("--embed-pictures", tool.report.embedPictures,
+                     "Put the pictures into the file instead of linking them");
+    report->add_option("--fail-on", reportFailOn, kFailOnHelp)->type_name("failed|warning")->check(FailOnValidator());
+    report->footer(kReportFooter);
+
+    CLI::App* exporter = app.add_subcommand("export", "Write a results folder as JUnit XML and/or a summary in JSON");
+    std::string exportFailOn;
+    exporter->add_option("RESULTS_DIR", tool.exportOptions.resultsFolder, "The results folder")->required();
+    exporter->add_option("--junit", tool.exportOptions.junitFile, "Write JUnit XML to FILE")->type_name("FILE");
+    exporter->add_option("--summary-json", tool.exportOptions.summaryJsonFile, "Write the summary in JSON to FILE")
+        ->type_name("FILE");
+    exporter->add_option("--fail-on", exportFailOn, kFailOnHelp)->type_name("failed|warning")->check(FailOnValidator());
+    exporter->footer(kExportFooter);
 
     std::vector<const char*> argv;
     for (const std::string& argument : arguments)
@@ -100,11 +166,31 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, Re
         result.exitStatus = status == 0 ? 0 : 2;
         return result;
     }
+    if (report->parsed()) {
+        tool.command = ToolCommand::Report;
+        tool.report.failOn = FailOnOf(reportFailOn);
+        result.run = true;
+        return result;
+    }
+    if (exporter->parsed()) {
+        if (tool.exportOptions.junitFile.empty() && tool.exportOptions.summaryJsonFile.empty()) {
+            result.errors = "annalist: export needs --junit FILE or --summary-json FILE (or both)\n"
+                            "Run `annalist export --help` for more information.\n";
+            result.exitStatus = 2;
+            return result;
+        }
+        tool.command = ToolCommand::Export;
+        tool.exportOptions.failOn = FailOnOf(exportFailOn);
+        result.run = true;
+        return result;
+    }
     if (!replay->parsed()) {
         result.errors = app.help();
         result.exitStatus = 2;
         return result;
     }
+    tool.command = ToolCommand::Replay;
+    options.failOn = FailOnOf(replayFailOn);
     if (!filterText.empty()) {
         options.hasFilter = true;
         FilterValue(filterText, options.filter);

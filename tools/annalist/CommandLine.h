@@ -1,10 +1,16 @@
 // The tool's command line (CLI11): `annalist replay EVENTS -o RESULTS_DIR
-// [--settings FILE.reg] [--root KEY] [--filter N] [--level current|earlier]`,
-// `annalist --help`, `annalist replay --help`, `annalist --version`.
+// [--settings FILE.reg] [--root KEY] [--filter N] [--level current|earlier]
+// [--fail-on failed|warning]`, `annalist report RESULTS_DIR [-o FILE.html]
+// [--embed-pictures] [--fail-on ...]`, `annalist export RESULTS_DIR
+// [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist --help`,
+// `annalist <command> --help`, `annalist --version`.
 #pragma once
 
 #include <string>
 #include <vector>
+
+// --fail-on: the recorded outcome that makes the exit status 1.
+enum class FailOn { Nothing, Failed, Warning };
 
 struct ReplayOptions {
     std::string eventsFile;
@@ -14,6 +20,30 @@ struct ReplayOptions {
     bool hasFilter = false;
     long filter = 0;                     // 0 to 3 (tagReportFilter)
     bool earlierLevel = false;           // --level earlier
+    FailOn failOn = FailOn::Nothing;
+};
+
+struct ReportOptions {
+    std::string resultsFolder;
+    std::string outputFile;              // empty: report.html in the results folder
+    bool embedPictures = false;
+    FailOn failOn = FailOn::Nothing;
+};
+
+struct ExportOptions {
+    std::string resultsFolder;
+    std::string junitFile;               // empty: none; "-": stdout
+    std::string summaryJsonFile;         // empty: none; "-": stdout
+    FailOn failOn = FailOn::Nothing;
+};
+
+enum class ToolCommand { Replay, Report, Export };
+
+struct ToolOptions {
+    ToolCommand command = ToolCommand::Replay;
+    ReplayOptions replay;
+    ReportOptions report;
+    ExportOptions exportOptions;
 };
 
 struct CommandLineResult {
@@ -24,4 +54,4 @@ struct CommandLineResult {
 };
 
 // The arguments as UTF-8, the program's name first.
-CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, ReplayOptions& options);
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, ToolOptions& options);

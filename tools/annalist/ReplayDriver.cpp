@@ -9,6 +9,8 @@
 #include "annalist/DescriptionBuilder.h"
 #include "annalist/LoggerFactory.h"
 #include "annalist/RegFileImporter.h"
+#include "annalist/ResultsCommands.h"
+#include "annalist/RunOverview.h"
 #include "annalist/TextConversion.h"
 #include "pal/tool_support.h"
 
@@ -426,5 +428,18 @@ int CReplayDriver::Run()
     if (readFailed)
         return 2;
     bool clean = m_statistics.failedCalls == 0 && m_statistics.skippedLines == 0 && !m_statistics.interrupted;
+    if (m_options.failOn != FailOn::Nothing && m_runStarted) {
+        results::Status status = results::Status::Done;
+        std::string error;
+        if (!ReadRecordedStatus(PathOf(m_resultsFolder).u8string(), status, error)) {
+            Fatal("--fail-on: cannot read the recorded outcome: " + error);
+            return 2;
+        }
+        if (OutcomeFails(m_options.failOn, status)) {
+            m_console.Message(std::string("annalist: the recorded run is ") + results::StatusName(status) +
+                              " (--fail-on " + (m_options.failOn == FailOn::Failed ? "failed" : "warning") + ")");
+            return 1;
+        }
+    }
     return clean ? 0 : 1;
 }

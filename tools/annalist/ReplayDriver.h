@@ -11,8 +11,9 @@
 // "EndRepLog" would end it, with a warning. At the end the summary is printed.
 //
 // Exit status: 0 when every line was read and every call succeeded, 1 when
-// some line or call failed (or the replay was interrupted), 2 when the event
-// log, the settings or the results folder cannot be used.
+// some line or call failed (or the replay was interrupted), or, with
+// --fail-on, when the recorded run failed (or has warnings); 2 when the
+// event log, the settings or the results folder cannot be used.
 #pragma once
 
 #include <string>

@@ -1,0 +1,112 @@
+#include "results/GeneralInfo.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "results/ByteSource.h"
+#include "results/Utf8Text.h"
+
+namespace results {
+
+namespace {
+
+std::string Trimmed(const std::string& text)
+{
+    size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos)
+        return std::string();
+    size_t end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool SameKey(const std::string& a, const char* b)
+{
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+long Number(const std::string& text, long fallback)
+{
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    return end != text.c_str() ? value : fallback;
+}
+
+} // namespace
+
+GeneralInfo ParseGeneralInfo(const std::string& bytes)
+{
+    std::string text;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        text = Utf16LeToUtf8(bytes.data() + 2, bytes.size() - 2);
+    } else {
+        text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+        MakeValidUtf8(text);
+    }
+    GeneralInfo info;
+    info.found = true;
+    bool inGeneral = false;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = Trimmed(text.substr(at, end - at));
+        at = end + 1;
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line[0] == '[') {
+            size_t close = line.find(']');
+            inGeneral = close != std::string::npos && SameKey(Trimmed(line.substr(1, close - 1)), "General");
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!inGeneral || equals == std::string::npos)
+            continue;
+        std::string key = Trimmed(line.substr(0, equals));
+        std::string value = Trimmed(line.substr(equals + 1));
+        if (SameKey(key, "Product"))
+            info.product = value;
+        else if (SameKey(key, "Version"))
+            info.version = value;
+        else if (SameKey(key, "Title"))
+            info.title = value;
+        else if (SameKey(key, "TestLocation"))
+            info.testLocation = value;
+        else if (SameKey(key, "TestOnHost"))
+            info.testHost = value;
+        else if (SameKey(key, "UserName"))
+            info.userName = value;
+        else if (SameKey(key, "VaultServer"))
+            info.vaultServer = value;
+        else if (SameKey(key, "VaultProject"))
+            info.vaultProject = value;
+        else if (SameKey(key, "Total"))
+            info.total = Number(value, -1);
+        else if (SameKey(key, "OSVersion"))
+            info.osVersion = Number(value, -1);
+        else if (SameKey(key, "GlobalIteration"))
+            info.globalIteration = Number(value, -1);
+    }
+    return info;
+}
+
+GeneralInfo ReadGeneralInfo(const std::string& resultsFolder)
+{
+    std::string path = (std::filesystem::u8path(resultsFolder) / "GeneralInfo.ini").u8string();
+    std::string bytes, error;
+    if (!ReadSmallFile(path, 1 << 20, bytes, error))
+        return GeneralInfo();
+    return ParseGeneralInfo(bytes);
+}
+
+} // namespace results
