@@ -11,8 +11,8 @@
 #include "annalist/LoggerFactory.h"
 #include "annalist/ReplaySettings.h"
 #include "annalist/TextConversion.h"
-#include "core/InterfacePtr.h"
 #include "core/LoggerInterfaces.h"
+#include "pal/interface_ptr.h"
 
 namespace {
 

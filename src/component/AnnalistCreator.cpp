@@ -3,9 +3,9 @@
 
 #include "component/LoggerObject.h"
 #include "core/AnnalistImp.h"
-#include "core/ProductLevelSetting.h"
 
 HRESULT CreateAnnalistInstance(IUnknown* outer, REFIID riid, void** ppv)
 {
-    return CreateLoggerObject<CAnnalistImp>(outer, riid, ppv, ReadProductLevelSetting());
+    // A new CAnnalistImp takes the product level the settings choose.
+    return CreateLoggerObject<CAnnalistImp>(outer, riid, ppv);
 }

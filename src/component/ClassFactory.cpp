@@ -4,6 +4,7 @@
 #include <new>
 
 #include "component/ModuleLock.h"
+#include "pal/com_object.h"
 
 HRESULT CAnnalistClassFactory::Create(CreateInstanceFunction createInstance, IUnknown** classObject)
 {
@@ -19,15 +20,12 @@ HRESULT CAnnalistClassFactory::Create(CreateInstanceFunction createInstance, IUn
 
 STDMETHODIMP CAnnalistClassFactory::QueryInterface(REFIID riid, void** ppvObject)
 {
-    if (!ppvObject)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-        *ppvObject = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CAnnalistClassFactory, IUnknown, IClassFactory>(IID_IUnknown),
+        ComEntry<CAnnalistClassFactory, IClassFactory>(IID_IClassFactory),
+        ComTableEnd(),
+    };
+    return QueryComInterface(this, table, riid, ppvObject);
 }
 
 STDMETHODIMP_(ULONG) CAnnalistClassFactory::AddRef()

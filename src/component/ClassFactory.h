@@ -1,8 +1,10 @@
-// The class object of a creatable class (IClassFactory). Its reference count
-// is atomic. The module keeps one reference, which holds no module lock;
-// references of clients do: the lock is taken when the count rises to 2 and
-// given back when it falls to 1, so a class object that only the module keeps
-// does not keep the library loaded.
+// The class object of a creatable class (IClassFactory). Its QueryInterface
+// answers from an interface table (pal/com_object.h); its reference count is
+// its own, because the count moves the module lock: the module keeps one
+// reference, which holds no lock, and references of clients do. The lock is
+// taken when the count rises to 2 and given back when it falls to 1, so a
+// class object that only the module keeps does not keep the library loaded.
+// The count is atomic.
 #pragma once
 
 #include "component/ObjectMap.h"

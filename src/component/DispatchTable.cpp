@@ -3,6 +3,9 @@
 
 #include <cstring>
 
+#include "pal/interface_ptr.h"
+#include "pal/variant_holder.h"
+
 namespace {
 
 constexpr UINT kMaxParams = 5;
@@ -120,13 +123,12 @@ void FillException(HRESULT hr, EXCEPINFO* info)
     if (!info)
         return;
     std::memset(info, 0, sizeof(*info));
-    IErrorInfo* error = nullptr;
-    if (GetErrorInfo(0, &error) == S_OK && error) {
+    CInterfacePtr<IErrorInfo> error;
+    if (GetErrorInfo(0, error.Out()) == S_OK && error) {
         error->GetSource(&info->bstrSource);
         error->GetDescription(&info->bstrDescription);
         error->GetHelpFile(&info->bstrHelpFile);
         error->GetHelpContext(&info->dwHelpContext);
-        error->Release();
     }
     info->scode = hr;
 }
@@ -136,16 +138,13 @@ HRESULT ConvertArgument(VARIANT* source, const DispatchParam& param, VARIANT* ta
 {
     if (param.type == VT_VARIANT)
         return VariantCopy(target, source);
-    VARIANT value;
-    VariantInit(&value);
-    HRESULT hr = (V_VT(source) & VT_BYREF) ? VariantCopyInd(&value, source) : VariantCopy(&value, source);
-    if (SUCCEEDED(hr) && V_VT(&value) != param.type)
-        hr = VariantChangeType(&value, &value, 0, param.type);
-    if (FAILED(hr)) {
-        VariantClear(&value);
+    CVariantValue value;
+    HRESULT hr = (V_VT(source) & VT_BYREF) ? VariantCopyInd(value.Get(), source) : VariantCopy(value.Get(), source);
+    if (SUCCEEDED(hr) && value.Type() != param.type)
+        hr = VariantChangeType(value.Get(), value.Get(), 0, param.type);
+    if (FAILED(hr))
         return hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH;
-    }
-    *target = value; // takes over what value holds
+    value.MoveTo(target);
     return S_OK;
 }
 
@@ -262,20 +261,16 @@ HRESULT CDispatchTable::Invoke(ILogMedia3* target, DISPID dispIdMember, REFIID r
     }
 
     if (SUCCEEDED(hr)) {
-        VARIANT result;
-        VariantInit(&result);
-        HRESULT memberResult = member->call(target, args, &result);
+        CVariantValue result;
+        HRESULT memberResult = member->call(target, args, result.Get());
         if (FAILED(memberResult)) {
             FillException(memberResult, pExcepInfo);
             hr = DISP_E_EXCEPTION;
-            VariantClear(&result);
-        } else if (pVarResult && V_VT(&result) != VT_EMPTY) {
+        } else if (pVarResult && result.Type() != VT_EMPTY) {
             // Only a property get has a result; the caller's variant is left
             // alone otherwise.
             VariantClear(pVarResult);
-            *pVarResult = result;
-        } else {
-            VariantClear(&result);
+            result.MoveTo(pVarResult);
         }
     }
     for (VARIANT& arg : args)

@@ -1,51 +1,43 @@
 // The COM objects around a logger class. The logger class (CAnnalistImp, or a
 // stand-in in tests) implements ILogMedia3 and IAnnalistAdditionalInfo2 and
 // leaves IUnknown and IDispatch to these wrappers:
-// - CLoggerObject: a plain object with its own reference count;
+// - CLoggerObject: a plain object, counted by the platform layer's CComObject;
 // - CLoggerAggregate: the inner object of an aggregation. It holds the logger
 //   as a CLoggerContained, whose IUnknown calls go to the controlling outer
 //   object, and answers the non-delegating IUnknown itself.
-// The reference counts are plain counters: the objects live in one apartment.
-// Each wrapper holds one module lock while it lives.
+// Both answer the same interface table. The logger class is made with its
+// default constructor. Each wrapper holds one module lock while it lives.
 #pragma once
 
 #include <new>
-#include <utility>
 
 #include "component/LoggerDispatch.h"
 #include "component/ModuleLock.h"
 #include "core/LoggerInterfaces.h"
+#include "pal/com_object.h"
 
-// The interfaces of the logger, in the order QueryInterface answers them:
-// ILogMedia2, ILogMedia3, the two custom interfaces (one vtable), IDispatch,
-// IUnknown. Null for any other interface.
-template <class TLogger>
-void* LoggerInterface(TLogger* logger, REFIID riid)
+// The interfaces of the logger object Self, in the order QueryInterface
+// answers them: ILogMedia2, ILogMedia3, the two custom interfaces (one
+// vtable), IDispatch, IUnknown.
+template <class Self>
+const ComInterfaceEntry* LoggerInterfaceTable()
 {
-    if (IsEqualIID(riid, IID_ILogMedia2))
-        return static_cast<ILogMedia2*>(logger);
-    if (IsEqualIID(riid, IID_ILogMedia3))
-        return static_cast<ILogMedia3*>(logger);
-    if (IsEqualIID(riid, IID_IAnnalistAdditionalInfo))
-        return static_cast<IAnnalistAdditionalInfo*>(static_cast<IAnnalistAdditionalInfo2*>(logger));
-    if (IsEqualIID(riid, IID_IAnnalistAdditionalInfo2))
-        return static_cast<IAnnalistAdditionalInfo2*>(logger);
-    if (IsEqualIID(riid, IID_IDispatch))
-        return static_cast<IDispatch*>(static_cast<ILogMedia3*>(logger));
-    if (IsEqualIID(riid, IID_IUnknown))
-        return static_cast<IUnknown*>(static_cast<ILogMedia3*>(logger));
-    return nullptr;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<Self, ILogMedia2>(IID_ILogMedia2),
+        ComEntry<Self, ILogMedia3>(IID_ILogMedia3),
+        ComEntry<Self, IAnnalistAdditionalInfo, IAnnalistAdditionalInfo2>(IID_IAnnalistAdditionalInfo),
+        ComEntry<Self, IAnnalistAdditionalInfo2>(IID_IAnnalistAdditionalInfo2),
+        ComEntry<Self, IDispatch, ILogMedia3>(IID_IDispatch),
+        ComEntry<Self, IUnknown, ILogMedia3>(IID_IUnknown),
+        ComTableEnd(),
+    };
+    return table;
 }
 
 // IDispatch of the logger, described by the type library's ILogMedia3.
 template <class TLogger>
 class CLoggerDispatchImpl : public TLogger {
 public:
-    template <class... Args>
-    explicit CLoggerDispatchImpl(Args&&... args) : TLogger(std::forward<Args>(args)...)
-    {
-    }
-
     STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override { return CLoggerDispatch::GetTypeInfoCount(pctinfo); }
     STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override
     {
@@ -64,46 +56,18 @@ public:
 };
 
 template <class TLogger>
-class CLoggerObject final : public CLoggerDispatchImpl<TLogger> {
+class CLoggerObject final : public CComObject<CLoggerObject<TLogger>, CLoggerDispatchImpl<TLogger>> {
 public:
-    template <class... Args>
-    explicit CLoggerObject(Args&&... args) : CLoggerDispatchImpl<TLogger>(std::forward<Args>(args)...)
-    {
-        ModuleLock();
-    }
+    CLoggerObject() { ModuleLock(); }
     ~CLoggerObject() override { ModuleUnlock(); }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
-    {
-        if (!ppvObject)
-            return E_POINTER;
-        *ppvObject = LoggerInterface<TLogger>(this, riid);
-        if (!*ppvObject)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG refs = --m_refs;
-        if (refs == 0)
-            delete this;
-        return refs;
-    }
-
-private:
-    ULONG m_refs = 0;
+    static const ComInterfaceEntry* InterfaceTable() { return LoggerInterfaceTable<CLoggerObject>(); }
 };
 
 template <class TLogger>
 class CLoggerContained final : public CLoggerDispatchImpl<TLogger> {
 public:
-    template <class... Args>
-    explicit CLoggerContained(IUnknown* outer, Args&&... args)
-        : CLoggerDispatchImpl<TLogger>(std::forward<Args>(args)...), m_outer(outer)
-    {
-    }
+    explicit CLoggerContained(IUnknown* outer) : m_outer(outer) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
     {
@@ -112,15 +76,11 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return m_outer->AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return m_outer->Release(); }
 
-    // The logger's own interface map; the interface handed out counts a
+    // The logger's own interface table; the interface handed out counts a
     // reference of the outer object.
     HRESULT InternalQueryInterface(REFIID riid, void** ppvObject)
     {
-        *ppvObject = LoggerInterface<TLogger>(this, riid);
-        if (!*ppvObject)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return QueryComInterface(this, LoggerInterfaceTable<CLoggerContained>(), riid, ppvObject);
     }
 
 private:
@@ -128,43 +88,33 @@ private:
 };
 
 template <class TLogger>
-class CLoggerAggregate final : public IUnknown {
+class CLoggerAggregate final : public CComObject<CLoggerAggregate<TLogger>, IUnknown> {
 public:
-    template <class... Args>
-    explicit CLoggerAggregate(IUnknown* outer, Args&&... args) : m_contained(outer, std::forward<Args>(args)...)
+    explicit CLoggerAggregate(IUnknown* outer) : m_contained(outer) { ModuleLock(); }
+    ~CLoggerAggregate() { ModuleUnlock(); }
+
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        ModuleLock();
+        static const ComInterfaceEntry table[] = {
+            ComEntry<CLoggerAggregate, IUnknown>(IID_IUnknown),
+            ComTableEnd(),
+        };
+        return table;
     }
-    virtual ~CLoggerAggregate() { ModuleUnlock(); }
-    CLoggerAggregate(const CLoggerAggregate&) = delete;
-    CLoggerAggregate& operator=(const CLoggerAggregate&) = delete;
 
     // The non-delegating IUnknown: IUnknown is this object, every other
     // interface is the logger's.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppvObject) override
     {
-        if (!ppvObject)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown)) {
-            *ppvObject = static_cast<IUnknown*>(this);
-            AddRef();
-            return S_OK;
-        }
+        HRESULT hr = CComObject<CLoggerAggregate, IUnknown>::QueryInterface(riid, ppvObject);
+        if (hr != E_NOINTERFACE)
+            return hr;
         return m_contained.InternalQueryInterface(riid, ppvObject);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG refs = --m_refs;
-        if (refs == 0)
-            delete this;
-        return refs;
     }
 
     TLogger* Logger() { return &m_contained; }
 
 private:
-    ULONG m_refs = 0;
     CLoggerContained<TLogger> m_contained;
 };
 
@@ -172,26 +122,22 @@ private:
 // queries it for riid; a failing query destroys the new object. The caller has
 // checked the arguments (ppv not null, IUnknown asked for with an outer
 // object).
-template <class TLogger, class... Args>
-HRESULT CreateLoggerObject(IUnknown* outer, REFIID riid, void** ppv, Args&&... args)
+template <class TLogger>
+HRESULT CreateLoggerObject(IUnknown* outer, REFIID riid, void** ppv)
 {
     *ppv = nullptr;
     try {
-        if (outer) {
-            auto* object = new (std::nothrow) CLoggerAggregate<TLogger>(outer, std::forward<Args>(args)...);
-            if (!object)
-                return E_OUTOFMEMORY;
-            HRESULT hr = object->QueryInterface(riid, ppv);
-            if (hr != S_OK)
-                delete object;
-            return hr;
-        }
-        auto* object = new (std::nothrow) CLoggerObject<TLogger>(std::forward<Args>(args)...);
+        IUnknown* object = nullptr;
+        if (outer)
+            object = new (std::nothrow) CLoggerAggregate<TLogger>(outer);
+        else
+            object = static_cast<ILogMedia3*>(new (std::nothrow) CLoggerObject<TLogger>());
         if (!object)
             return E_OUTOFMEMORY;
+        // The object's first reference is the one the query hands out.
+        object->AddRef();
         HRESULT hr = object->QueryInterface(riid, ppv);
-        if (hr != S_OK)
-            delete object;
+        object->Release();
         return hr;
     } catch (const std::bad_alloc&) {
         // The logger's constructor could not allocate its state.

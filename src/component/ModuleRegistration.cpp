@@ -7,6 +7,7 @@
 #include "component/ModuleTypeLib.h"
 #include "component/Registrar.h"
 #include "core/LoggerInterfaces.h"
+#include "pal/interface_ptr.h"
 
 namespace {
 
@@ -132,20 +133,18 @@ HRESULT RegisterModuleTypeLibAtFullPath(HMODULE module)
     DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return E_FAIL;
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadModuleTypeLib(module, &library);
+    CInterfacePtr<ITypeLib> library;
+    HRESULT hr = LoadModuleTypeLib(module, library.Out());
     if (FAILED(hr))
         return hr;
     // The library has no help file, so no help folder is registered.
-    hr = RegisterTypeLib(library, path, nullptr);
-    library->Release();
-    return hr;
+    return RegisterTypeLib(library.Get(), path, nullptr);
 }
 
 HRESULT UnregisterModuleTypeLib(HMODULE module)
 {
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadModuleTypeLib(module, &library);
+    CInterfacePtr<ITypeLib> library;
+    HRESULT hr = LoadModuleTypeLib(module, library.Out());
     if (FAILED(hr))
         return hr;
     TLIBATTR* attributes = nullptr;
@@ -155,7 +154,6 @@ HRESULT UnregisterModuleTypeLib(HMODULE module)
                                attributes->syskind);
         library->ReleaseTLibAttr(attributes);
     }
-    library->Release();
     return hr;
 }
 
@@ -166,21 +164,21 @@ HRESULT AnnalistRegisterServer()
     if (FAILED(hr))
         return hr;
 
-    ITypeLib* library = nullptr;
-    hr = LoadModuleTypeLib(module.Instance(), &library);
+    CInterfacePtr<ITypeLib> library;
+    hr = LoadModuleTypeLib(module.Instance(), library.Out());
     if (FAILED(hr))
         return hr;
     // The type library under the bare file name replaces the full path just
     // written; one retry after a short pause, whose result is not reported.
     WideString bareName = ModuleBareFileName(module.Instance());
-    if (FAILED(RegisterTypeLibAt(library, bareName))) {
+    if (FAILED(RegisterTypeLibAt(library.Get(), bareName))) {
         Sleep(kTypeLibRetryDelay);
-        RegisterTypeLibAt(library, bareName);
+        RegisterTypeLibAt(library.Get(), bareName);
     }
 
     WideString counterKey;
-    bool haveKey = ReadTypeLibCounterKey(library, counterKey, hr);
-    library->Release();
+    bool haveKey = ReadTypeLibCounterKey(library.Get(), counterKey, hr);
+    library.Release();
     if (!haveKey)
         return hr;
     HKEY key = nullptr;
@@ -194,28 +192,25 @@ HRESULT AnnalistRegisterServer()
 HRESULT AnnalistUnregisterServer()
 {
     CAnnalistModule& module = AnnalistModule();
-    ITypeLib* library = nullptr;
-    if (FAILED(LoadModuleTypeLib(module.Instance(), &library)))
+    CInterfacePtr<ITypeLib> library;
+    if (FAILED(LoadModuleTypeLib(module.Instance(), library.Out())))
         return S_OK;
     WideString counterKey;
     HRESULT hr = S_OK;
     HKEY key = nullptr;
-    if (!ReadTypeLibCounterKey(library, counterKey, hr) ||
-        RegOpenKeyExW(HKEY_CLASSES_ROOT, counterKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-        library->Release();
+    if (!ReadTypeLibCounterKey(library.Get(), counterKey, hr) ||
+        RegOpenKeyExW(HKEY_CLASSES_ROOT, counterKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return S_OK;
-    }
     DWORD count = UpdateRegistrationCount(key, false);
     module.UnregisterServer(false);
     if (count != 0) {
         // Other registrations remain: the type library stays registered
         // under the bare file name.
         WideString bareName = ModuleBareFileName(module.Instance());
-        RegisterTypeLibAt(library, bareName);
+        RegisterTypeLibAt(library.Get(), bareName);
     } else {
         UnregisterModuleTypeLib(module.Instance());
     }
     RegCloseKey(key);
-    library->Release();
     return S_OK;
 }

@@ -1,49 +1,48 @@
-// The logger's construction and its interface methods: the LogEvent entry and
-// the settings.
+// The logger's construction and its interface methods: the LogEvent entry,
+// SetStatus and the settings.
 #include "core/AnnalistImp.h"
 
 #include <new>
 
+#include "core/ErrorInfo.h"
+#include "core/LoggedEvent.h"
+#include "core/ProductLevelSetting.h"
 #include "core/StatusFilter.h"
-#include "fs/FolderServices.h"
+#include "pal/variant_holder.h"
 
 namespace {
 
-// Registry values are read into a buffer of 128 bytes: 63 characters and the
-// terminator.
-const DWORD kRegistryTextBytes = 128;
+const WCHAR kInvalidEventIdMessage[] = W("Invalid EventId, can't change event status.");
+const WCHAR kErrorSource[] = W("Talvex.Annalist.2");
+// The error SetStatus returns for an id that is not in the id map.
+const HRESULT kInvalidEventId = static_cast<HRESULT>(0x80040329L);
 
-// A text value of an open key; false when it is missing or does not fit.
-bool ReadRegistryText(HKEY key, const WCHAR* name, CBstrString& text)
+// The event's time: a script hands its variable over by reference, and the
+// date is read through it; any other value gives the current local time.
+SYSTEMTIME TakeEventTime(VARIANT* eventTime)
 {
-    WCHAR buffer[kRegistryTextBytes / sizeof(WCHAR)] = {};
-    DWORD size = kRegistryTextBytes;
-    DWORD type = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
-        return false;
-    // A value stored without its terminator still ends inside the buffer.
-    UINT length = 0;
-    UINT limit = size / sizeof(WCHAR);
-    while (length < limit && buffer[length])
-        ++length;
-    text.Assign(buffer, length);
-    return true;
+    SYSTEMTIME time = {};
+    CVariantValue direct;
+    if (eventTime && SUCCEEDED(VariantCopyInd(direct.Get(), eventTime)) && direct.Type() == VT_DATE &&
+        VariantTimeToSystemTime(V_DATE(direct.Get()), &time))
+        return time;
+    GetLocalTime(&time);
+    return time;
 }
 
 } // namespace
 
-CAnnalistImp::CAnnalistImp(ProductLevel level)
-    : m_level(level), m_iterationFolderPrefix(W("Row")), m_factory(m_state, level)
+CAnnalistImp::CAnnalistImp() : CAnnalistImp(ReadProductLevelSetting()) {}
+
+CAnnalistImp::CAnnalistImp(ProductLevel level, std::unique_ptr<CHostLibraries> host)
+    : m_level(level),
+      m_host(host ? std::move(host) : std::make_unique<CHostLibraries>()),
+      m_pictures(level,
+                 [this](int line, const char* function, HRESULT hr, const char* message) {
+                     m_host->WriteDiagnosticLineHr(line, function, hr, message);
+                 }),
+      m_factory(m_state, m_run, level)
 {
-    static const WCHAR* const names[etCount] = {
-        W("StartRepLog"),     W("ReportPrepareRun"), W("StartBP"),         W("EndBP"),
-        W("StartTest"),       W("StartAction"),      W("EndRepLog"),       W("SetInfo"),
-        W("AdditionalInfo"),  W("SetTestArgs"),      W("PauseAppendMode"), W("RestartAppendMode"),
-        W("EndTest"),         W("EndAction"),        W("StartIteration"),  W("EndActionIteration"),
-        W("FinalRunStatus"),  W("Replay"),           W("Verification"),    W("User"),
-        W("Error"),           W("Transaction"),      W("Context"),         W("Table")};
-    for (int i = 0; i < etCount; ++i)
-        m_eventTypeNames[i] = names[i];
     ResetRun();
 }
 
@@ -53,7 +52,7 @@ CAnnalistImp::~CAnnalistImp()
     // "EndRepLog" without a description would end it, now: its scopes end,
     // GeneralInfo.ini is saved and the writer closes the open elements, then
     // flushes and closes the file.
-    if (m_writerRunning) {
+    if (m_factory.IsWriterRunning()) {
         SYSTEMTIME now;
         GetLocalTime(&now);
         CDescription none(nullptr);
@@ -65,8 +64,7 @@ STDMETHODIMP CAnnalistImp::LogEvent(BSTR et, IDispatch* pDescription, LONG Paren
                                     VARIANT EventTimeVar)
 {
     try {
-        SYSTEMTIME time = {};
-        TakeEventTime(&EventTimeVar, time);
+        SYSTEMTIME time = TakeEventTime(&EventTimeVar);
 
         if (m_appendPaused) {
             m_appendPaused = false;
@@ -76,51 +74,37 @@ STDMETHODIMP CAnnalistImp::LogEvent(BSTR et, IDispatch* pDescription, LONG Paren
         std::unique_ptr<EventNode> node(new (std::nothrow) EventNode());
         if (!node)
             return E_FAIL;
-        auto parent = m_state.nodesById.find(ParentId);
-        if (parent == m_state.nodesById.end())
-            ParentId = m_lastEventId;
-        node->parentId = ParentId;
+        node->parentId = m_run.ParentFor(ParentId);
         node->eventType = CBstrString::FromBstr(et);
         node->eventId = EventId;
         node->eventTime = time;
 
-        CDescription description(pDescription);
-        ReportRecordKind kind = static_cast<ReportRecordKind>(-1);
-        return DispatchEvent(node, description, kind);
+        LoggedEvent event(std::move(node), pDescription, FindRoute(et));
+        return Dispatch(event);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
 }
 
+STDMETHODIMP CAnnalistImp::SetStatus(LONG Id, tagKovReportEvent Status)
+{
+    if (!m_run.SetStatus(Id, static_cast<LONG>(Status))) {
+        SetErrorInfoText(kInvalidEventIdMessage, GUID_NULL, 0, nullptr, kErrorSource);
+        return kInvalidEventId;
+    }
+    return S_OK;
+}
+
 STDMETHODIMP CAnnalistImp::SetRegistryRoot(BSTR Root)
 {
-    m_registryRoot = CBstrString::FromBstr(Root);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_registryRoot.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return S_OK;
-    for (int number = 1;; ++number) {
-        CBstrString name;
-        name.Format(W("Eve%d"), number);
-        CBstrString type;
-        if (!ReadRegistryText(key, name.c_str(), type))
-            break;
-        m_enabledEventTypes.insert(WideString(type.c_str(), type.Length()));
-    }
-    if (!ReadRegistryText(key, W("IterDir"), m_iterationFolderPrefix))
-        m_iterationFolderPrefix = W("Row");
-    RegCloseKey(key);
+    m_settings.SetRegistryRoot(Root);
     return S_OK;
 }
 
 STDMETHODIMP CAnnalistImp::put_ReportPath(BSTR newVal)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_registryRoot.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return E_FAIL;
     CBstrString directory;
-    bool found = ReadRegistryText(key, W("Directory"), directory);
-    RegCloseKey(key);
-    if (!found)
+    if (!m_settings.ReadResultsDirectory(directory))
         return E_FAIL;
 
     CBstrString folder;
@@ -128,17 +112,15 @@ STDMETHODIMP CAnnalistImp::put_ReportPath(BSTR newVal)
         folder = CBstrString::FromBstr(newVal);
     else
         folder.Format(W("%s\\%s"), CBstrString::FromBstr(newVal).c_str(), directory.c_str());
-    m_resultsFolder = folder;
-    if (HasResultsFolder()) {
-        CreateFolderWithRetry(m_resultsFolder.c_str(), m_warnTooLong, true, 1);
-        CreateFolderWithRetry(ResultsPath(W("Icons")).c_str(), m_warnTooLong, true, 1);
-    }
+    m_results.SetPath(folder);
+    if (m_results.IsSet())
+        m_results.Create();
     return S_OK;
 }
 
 STDMETHODIMP CAnnalistImp::put_Filter(tagReportFilter newVal)
 {
-    m_filter = static_cast<LONG>(newVal);
+    m_settings.SetFilter(static_cast<LONG>(newVal));
     return S_OK;
 }
 
@@ -146,7 +128,7 @@ STDMETHODIMP CAnnalistImp::get_Filter(tagReportFilter* ReportFilter)
 {
     if (!ReportFilter)
         return E_POINTER;
-    *ReportFilter = static_cast<tagReportFilter>(m_filter);
+    *ReportFilter = static_cast<tagReportFilter>(m_settings.Filter());
     return S_OK;
 }
 
@@ -154,7 +136,7 @@ STDMETHODIMP CAnnalistImp::IsEventTypeDisabled(BSTR eventType, LONG* disabled)
 {
     if (!disabled)
         return E_POINTER;
-    *disabled = IsEnabledEventType(eventType) ? 0 : 1;
+    *disabled = m_settings.IsEnabledEventType(eventType) ? 0 : 1;
     return S_OK;
 }
 
@@ -162,52 +144,12 @@ STDMETHODIMP CAnnalistImp::IsEventFiltered(BSTR eventType, LONG status, LONG* fi
 {
     if (!filtered)
         return E_POINTER;
-    if (!IsEnabledEventType(eventType)) {
+    if (!m_settings.IsEnabledEventType(eventType)) {
         *filtered = 1;
         return S_OK;
     }
     if (!IsValidStatus(status))
         return E_INVALIDARG;
-    *filtered = PassesFilter(m_filter, status) ? 0 : 1;
+    *filtered = PassesFilter(m_settings.Filter(), status) ? 0 : 1;
     return S_OK;
-}
-
-bool CAnnalistImp::IsEventType(BSTR eventType, EventTypeId id) const
-{
-    return VarBstrCmp(eventType, m_eventTypeNames[id].Get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
-}
-
-bool CAnnalistImp::IsEnabledEventType(BSTR eventType) const
-{
-    return m_enabledEventTypes.count(WideString(eventType ? eventType : W(""), SysStringLen(eventType))) != 0;
-}
-
-bool CAnnalistImp::IsSourceStepType(BSTR eventType) const
-{
-    return IsEventType(eventType, etReplay) || IsEventType(eventType, etVerification) ||
-           IsEventType(eventType, etUser) || IsEventType(eventType, etError) ||
-           IsEventType(eventType, etTransaction) || IsEventType(eventType, etContext);
-}
-
-RunScope* CAnnalistImp::CurrentScope()
-{
-    if (m_state.scopeStack.empty())
-        return nullptr;
-    LONG index = m_state.scopeStack.back();
-    if (index < 0 || static_cast<size_t>(index) >= m_state.scopes.size())
-        return nullptr;
-    return &m_state.scopes[index];
-}
-
-bool CAnnalistImp::HasOpenScope() const
-{
-    if (m_state.scopeStack.empty())
-        return false;
-    LONG index = m_state.scopeStack.back();
-    return index >= 0 && static_cast<size_t>(index) < m_state.scopes.size();
-}
-
-CBstrString CAnnalistImp::ResultsPath(const WCHAR* relative) const
-{
-    return JoinResultsPath(m_resultsFolder.c_str(), relative);
 }

@@ -1,7 +1,16 @@
 // CAnnalistImp: the logger. It takes every event of a test run through
-// LogEvent, keeps the run's state (scopes, id map, counters, append and pause
-// state), decides which events become nodes of the report and hands them to the
-// record factory, whose writer thread appends them to Results.xml.
+// LogEvent, routes it by its type (EventDispatch.cpp) to the handler that
+// keeps the run going (RunLifecycle.cpp), and hands the events that become
+// nodes of the report to the record factory, whose writer thread appends them
+// to Results.xml. The state it works with lives in parts of its own:
+// - the settings the host gives (CLoggerSettings) and the results folder
+//   (CResultsFolder);
+// - the run model (CRunModel: scopes, node registry, statuses, counters and
+//   record numbers) and the run's facts (RunState), which the record factory
+//   reads;
+// - the per-run numbering of icon files and action folders;
+// - the host: its libraries (CHostLibraries) and its picture objects
+//   (CStepPictures).
 //
 // The class implements the methods of ILogMedia2/ILogMedia3 and of the two
 // custom interfaces; IUnknown and IDispatch are left to the COM object that
@@ -10,26 +19,32 @@
 #pragma once
 
 #include <memory>
-#include <set>
 
-#include "core/Description.h"
-#include "core/ExecutionEngine.h"
 #include "core/FolderNaming.h"
 #include "core/IconNumbering.h"
 #include "core/LoggerInterfaces.h"
+#include "core/LoggerSettings.h"
 #include "core/StepPictures.h"
-#include "core/VariantValue.h"
+#include "fs/ResultsFolder.h"
+#include "host/HostLibraries.h"
 #include "pal/pal.h"
-#include "report/EventNode.h"
 #include "report/ProductLevel.h"
 #include "report/RecordFactory.h"
-#include "report/ReportRecordKind.h"
+#include "report/RunModel.h"
 #include "report/RunState.h"
 #include "text/BstrString.h"
 
+struct EventRoute;
+struct LoggedEvent;
+
 class CAnnalistImp : public ILogMedia3, public IAnnalistAdditionalInfo2 {
 public:
-    explicit CAnnalistImp(ProductLevel level = ProductLevel::Current);
+    // A logger at the product level the settings choose
+    // (ReadProductLevelSetting), reaching the host process's own libraries.
+    CAnnalistImp();
+    // A logger at the given level that reaches the host's libraries through
+    // `host` (null: the host process's own).
+    explicit CAnnalistImp(ProductLevel level, std::unique_ptr<CHostLibraries> host = nullptr);
     // Ends a run still open as "EndRepLog" would (scopes ended now,
     // GeneralInfo.ini saved, open elements closed, the file flushed and
     // closed) and frees every node.
@@ -52,78 +67,44 @@ public:
     ProductLevel Level() const noexcept { return m_level; }
 
 protected:
-    // The host process's libraries, looked up each time they are needed
-    // (the host may load them at any time). Tests put stand-ins in their place.
-    virtual bool FindExecutionEngine(ExecutionEngineEntryPoints& entry);
-    virtual bool FindDiagnosticLog(DiagnosticLogEntryPoints& entry);
-
-    // One line of the host's diagnostic log for a failed check in function at
-    // line (nothing when the log is not loaded).
-    void WriteDiagnosticLine(int line, const char* function, const char* message);
-    void WriteDiagnosticLineHr(int line, const char* function, HRESULT hr, const char* message);
-
-    // The run state as it stands (for the wrappers and their tests).
+    // The state as it stands (for the wrappers and their tests).
+    const CRunModel& Run() const noexcept { return m_run; }
     const RunState& State() const noexcept { return m_state; }
-    LONG NodeCounter() const noexcept { return m_nodeCounter; }
-    LONG LastEventId() const noexcept { return m_lastEventId; }
-    const CBstrString& ResultsFolder() const noexcept { return m_resultsFolder; }
-    const CBstrString& IterationFolderPrefix() const noexcept { return m_iterationFolderPrefix; }
+    const CLoggerSettings& Settings() const noexcept { return m_settings; }
+    const CResultsFolder& Results() const noexcept { return m_results; }
+    CHostLibraries& Host() noexcept { return *m_host; }
 
 private:
-    // The event types the logger knows by name, compared with VarBstrCmp.
-    enum EventTypeId {
-        etStartRepLog,
-        etReportPrepareRun,
-        etStartBP,
-        etEndBP,
-        etStartTest,
-        etStartAction,
-        etEndRepLog,
-        etSetInfo,
-        etAdditionalInfo,
-        etSetTestArgs,
-        etPauseAppendMode,
-        etRestartAppendMode,
-        etEndTest,
-        etEndAction,
-        etStartIteration,
-        etEndActionIteration,
-        etFinalRunStatus,
-        etReplay,
-        etVerification,
-        etUser,
-        etError,
-        etTransaction,
-        etContext,
-        etTable,
-        etCount
-    };
-    bool IsEventType(BSTR eventType, EventTypeId id) const;
-    bool IsEnabledEventType(BSTR eventType) const;
-    // A type whose steps carry the replay source position.
-    bool IsSourceStepType(BSTR eventType) const;
-
-    // ---- Entry and dispatch (EventDispatch.cpp) ----
-    static void TakeEventTime(VARIANT* eventTime, SYSTEMTIME& time);
-    HRESULT DispatchEvent(std::unique_ptr<EventNode>& node, CDescription& description,
-                          ReportRecordKind& kind);
-    HRESULT RouteEvent(std::unique_ptr<EventNode>& node, CDescription& description, ReportRecordKind& kind);
+    // ---- Dispatch (EventDispatch.cpp) ----
+    // The route of an event type: the table's entry, or the one of steps.
+    static const EventRoute& FindRoute(BSTR eventType);
+    HRESULT Dispatch(LoggedEvent& event);
     // A step: the filter and the enabled types, then its names and details.
-    HRESULT HandleStep(std::unique_ptr<EventNode>& node, CDescription& description, ReportRecordKind& kind);
-    // Step processing of a recorded node (tests, actions, iterations, steps).
-    HRESULT ProcessRecordedNode(std::unique_ptr<EventNode>& node, CDescription& description, ReportRecordKind kind);
-    // Its last part: the node enters the id map and the factory's queue.
-    void FinishNode(std::unique_ptr<EventNode>& node, ReportRecordKind kind);
-    void HandleFinalRunStatus(CDescription& description);
+    HRESULT RecordStep(LoggedEvent& event);
+    // The work on every recorded node (tests, actions, iterations, steps):
+    // source position, record number, icons (ownIconGroup: the library's
+    // icon group a start handler chose, else 0), status and the other keys,
+    // pictures and custom report; then FinishNode.
+    HRESULT RecordNode(LoggedEvent& event, LONG ownIconGroup);
+    // Its last part: the node enters the registry and the factory's queue.
+    void FinishNode(LoggedEvent& event);
+    // False when the event is refused (an invalid status of a strict type):
+    // the error information is set and the record number given back.
+    bool ReadStepStatus(LoggedEvent& event);
+    // Numbers the node's icons and writes them into the description; false
+    // (nothing done) without a results folder or a description.
+    bool ResolveNodeIcons(CDescription& description, LONG ownIconGroup, NodeIconNumbers& numbers);
 
     // ---- Run lifecycle (RunLifecycle.cpp) ----
     void StartRun(CDescription& description);
-    bool OpenResults(bool append);
-    void StartWriter();
+    void OpenResults(bool append);
     void StopWriter(ReportRecordKind kind);
     void SaveGeneralInfo();
-    void StartScope(EventNode& node, CDescription& description, bool isTest);
-    void BeginIteration(EventNode& node, CDescription& description);
+    // The start of a test or action and of an iteration; they give the icon
+    // group of their node when they put the library's icons into the
+    // description, else 0.
+    LONG StartScope(EventNode& node, CDescription& description, bool isTest);
+    LONG BeginIteration(EventNode& node, CDescription& description);
     void EndScope(CDescription* description, const SYSTEMTIME& time);
     void EndIteration(CDescription& description);
     void EndRun(CDescription& description, const SYSTEMTIME& time);
@@ -133,72 +114,29 @@ private:
     void StartBusinessProcess(EventNode& node, CDescription& description);
     void EndBusinessProcess(CDescription& description, const SYSTEMTIME& time);
     void PauseAppendMode();
-    void ReadRunIdentity(CDescription& description);
-    void CloseOpenElementsTo(LONG id);
-    // "DllIconIndex"/"DllIconSelIndex" = iconGroup, "DllPAth" = "LocalDll" when
-    // the description has no "DllPAth"; "ShowTopFile" = false when it has none.
-    void WriteIconDefaults(CDescription& description, LONG iconGroup);
-    // The folder of the current scope's current iteration, created in the
-    // results folder.
+    // The folder of the current scope's current iteration, relative to the
+    // results folder (empty without an open scope), and its creation.
+    CBstrString IterationFolder() const;
     void CreateIterationFolder();
 
-    // ---- Status and filter (NodeStatus.cpp) ----
-    // False when the event is refused (an invalid status on a "User" event):
-    // the error information is set and the record number given back.
-    bool ReadStepStatus(CDescription& description, BSTR eventType, EventNode& node, bool& refused);
-    void UpdateStatusCounters(LONG status, bool up);
-
-    // ---- Step details (StepDetails.cpp and CustomReport.cpp) ----
-    void ApplyCustomReportObject(CDescription& description, VARIANT* viewType, EventNode* node,
-                                 const SYSTEMTIME& time);
-
-    // ---- Replay source (ReplaySource.cpp) ----
-    bool GetReplaySourceInformation(CBstrString& sourceText, LONG& sourceLine);
-
-    // ---- Icons and snapshots (NodeIcons.cpp, Snapshots.cpp) ----
-    // Writes "IconIndex" and "IconSelIndex" of the node into the description.
-    void ResolveNodeIcons(CDescription& description);
-    // Icon numbering back to its start (at every run-state reset).
-    void ResetIconNumbering();
-    HRESULT SaveStepSnapshot(CDescription& description, const CBstrString& stepFolder, EventNode& node,
-                             VARIANT* viewType);
-    HRESULT SaveUsersPicture(CDescription& description, const CBstrString& stepFolder, EventNode& node,
-                             VARIANT* viewType);
-
-    // ---- Helpers ----
-    RunScope* CurrentScope();
-    bool HasOpenScope() const;
-    bool HasResultsFolder() const { return !m_resultsFolder.IsEmpty(); }
-    CBstrString ResultsPath(const WCHAR* relative) const;
-
     const ProductLevel m_level;
-    CBstrString m_eventTypeNames[etCount];
-
-    // ---- Settings (kept across runs) ----
-    CBstrString m_registryRoot;
-    std::set<WideString> m_enabledEventTypes;
-    CBstrString m_iterationFolderPrefix;
-    CBstrString m_resultsFolder;
-    LONG m_filter = rfEnableAll;
-
+    CLoggerSettings m_settings;
+    CResultsFolder m_results;
+    std::unique_ptr<CHostLibraries> m_host;
     // The host's picture objects, kept from their first use until the logger
-    // goes (SaveStepSnapshot, SaveUsersPicture).
-    CStepPictures m_pictures{m_level, [this](int line, const char* function, HRESULT hr, const char* message) {
-                                 WriteDiagnosticLineHr(line, function, hr, message);
-                             }};
+    // goes.
+    CStepPictures m_pictures;
 
     // ---- Run state ----
-    // What the record factory reads; declared before the factory, which
-    // refers to it until it is destroyed.
+    // What the record factory reads and works on; declared before the
+    // factory, which refers to them until it is destroyed.
     RunState m_state;
+    CRunModel m_run;
     CRecordFactory m_factory;
     CFolderNaming m_folderNaming;
     CIconNumbering m_iconNumbering;
-    LONG m_nodeCounter = 1;
-    LONG m_lastEventId = 0;
+    // "ReportAppendMode" of the run's start, and a pause of the append mode
+    // that the next event ends.
     bool m_appendRequested = false;
     bool m_appendPaused = false;
-    // The once-per-run permission to warn about a too long folder path.
-    bool m_warnTooLong = true;
-    bool m_writerRunning = false;
 };

@@ -1,9 +1,12 @@
 // The step page of a checkpoint or output step, built from the text that the
 // step's custom report object gives.
-#include "core/AnnalistImp.h"
-#include "core/HostInterfaces.h"
+#include "core/Description.h"
 #include "core/StepDetails.h"
+#include "host/HostInterfaces.h"
+#include "pal/interface_ptr.h"
+#include "pal/variant_holder.h"
 #include "report/EventTime.h"
+#include "report/StatusNames.h"
 #include "text/ResourceStrings.h"
 
 namespace {
@@ -19,8 +22,7 @@ CBstrString CallCustomReport(IKovCustomReport* report, VARIANT* viewType)
 
 } // namespace
 
-void CAnnalistImp::ApplyCustomReportObject(CDescription& description, VARIANT* viewType, EventNode* node,
-                                           const SYSTEMTIME& time)
+void ApplyCustomReportObject(CDescription& description, VARIANT* viewType, EventNode* node)
 {
     if (!description.IsPresent() || !node || !viewType)
         return;
@@ -61,7 +63,7 @@ void CAnnalistImp::ApplyCustomReportObject(CDescription& description, VARIANT* v
     description.ReadInt(W("Timeout_FullTime"), fullTime, 0);
     description.ReadText(W("Step Name"), stepName);
     CBstrString dateTime;
-    FormatEventDateTime(time, dateTime);
+    FormatEventDateTime(node->eventTime, dateTime);
     CBstrString timeoutRow;
     if (usedTime > 0 || fullTime > 0)
         timeoutRow.FormatResource(IDS_CHECKPOINT_TIMEOUT_ROW, static_cast<int>(usedTime), static_cast<int>(fullTime));

@@ -1,25 +1,13 @@
 #include "core/Description.h"
 
-#include "core/VariantValue.h"
+#include "pal/variant_holder.h"
 
 namespace {
 
 // A key as the dictionary gets it: a VT_BSTR variant.
-class CKey {
+class CKey : public CVariantValue {
 public:
-    explicit CKey(const WCHAR* text)
-    {
-        VariantInit(&m_key);
-        V_VT(&m_key) = VT_BSTR;
-        V_BSTR(&m_key) = SysAllocString(text);
-    }
-    ~CKey() { VariantClear(&m_key); }
-    CKey(const CKey&) = delete;
-    CKey& operator=(const CKey&) = delete;
-    VARIANT* Get() { return &m_key; }
-
-private:
-    VARIANT m_key;
+    explicit CKey(const WCHAR* text) noexcept { SetText(text); }
 };
 
 void Check(HRESULT hr)
@@ -73,18 +61,21 @@ bool CDescription::ReadValue(const WCHAR* key, VARTYPE type, VARIANT* defaultVal
     if (FAILED(VariantChangeType(converted.Get(), direct.Get(), 0, type)))
         return false;
     VariantClear(out);
-    *out = *converted.Get();
-    VariantInit(converted.Get());
+    converted.MoveTo(out);
     return true;
+}
+
+bool CDescription::ReadTyped(const WCHAR* key, CVariantValue& value)
+{
+    CVariantValue fallback;
+    value.MoveTo(fallback.Get());
+    return ReadValue(key, fallback.Type(), fallback.Get(), value.Get());
 }
 
 bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* defaultValue)
 {
-    CVariantValue fallback;
-    V_VT(fallback.Get()) = VT_BSTR;
-    V_BSTR(fallback.Get()) = SysAllocString(defaultValue);
     CVariantValue value;
-    bool found = ReadValue(key, VT_BSTR, fallback.Get(), value.Get());
+    bool found = ReadTyped(key, value.SetText(defaultValue));
     if (value.Type() == VT_BSTR) {
         out.Attach(V_BSTR(value.Get()));
         V_VT(value.Get()) = VT_EMPTY;
@@ -96,22 +87,16 @@ bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* def
 
 bool CDescription::ReadInt(const WCHAR* key, LONG& out, LONG defaultValue)
 {
-    CVariantValue fallback;
-    V_VT(fallback.Get()) = VT_I4;
-    V_I4(fallback.Get()) = defaultValue;
     CVariantValue value;
-    bool found = ReadValue(key, VT_I4, fallback.Get(), value.Get());
+    bool found = ReadTyped(key, value.SetI4(defaultValue));
     out = value.Type() == VT_I4 ? V_I4(value.Get()) : 0;
     return found;
 }
 
 bool CDescription::ReadFlag(const WCHAR* key, bool& out, bool defaultValue)
 {
-    CVariantValue fallback;
-    V_VT(fallback.Get()) = VT_BOOL;
-    V_BOOL(fallback.Get()) = defaultValue ? VARIANT_TRUE : VARIANT_FALSE;
     CVariantValue value;
-    bool found = ReadValue(key, VT_BOOL, fallback.Get(), value.Get());
+    bool found = ReadTyped(key, value.SetBool(defaultValue));
     out = value.Type() == VT_BOOL && V_BOOL(value.Get()) != VARIANT_FALSE;
     return found;
 }
@@ -138,25 +123,19 @@ void CDescription::Write(const WCHAR* key, VARIANT* value)
 void CDescription::WriteInt(const WCHAR* key, LONG value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_I4;
-    V_I4(item.Get()) = value;
-    Write(key, item.Get());
+    Write(key, item.SetI4(value).Get());
 }
 
 void CDescription::WriteText(const WCHAR* key, const WCHAR* value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_BSTR;
-    V_BSTR(item.Get()) = SysAllocString(value);
-    Write(key, item.Get());
+    Write(key, item.SetText(value).Get());
 }
 
 void CDescription::WriteFlag(const WCHAR* key, bool value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_BOOL;
-    V_BOOL(item.Get()) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    Write(key, item.Get());
+    Write(key, item.SetBool(value).Get());
 }
 
 IUnknown* ObjectOfValue(VARIANT* value) noexcept

@@ -12,8 +12,9 @@
 // event dispatcher finishes the event (what was filled so far stands).
 #pragma once
 
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
+#include "pal/variant_holder.h"
 #include "text/BstrString.h"
 
 struct CDescriptionFailure {
@@ -57,6 +58,10 @@ public:
     void WriteFlag(const WCHAR* key, bool value);
 
 private:
+    // The typed read with its default in value, whose type is the target
+    // type; value holds the result.
+    bool ReadTyped(const WCHAR* key, CVariantValue& value);
+
     CInterfacePtr<IDictionary> m_dictionary;
 };
 

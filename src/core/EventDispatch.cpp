@@ -1,13 +1,18 @@
-// The route of an event: its time, its type, and for the events that become
-// nodes of the report the processing that fills the node and queues it.
+// The route of an event: the table from event type to handler, and for the
+// events that become nodes of the report the processing that fills the node
+// and queues it.
+#include <new>
+
 #include "core/AnnalistImp.h"
+#include "core/ErrorInfo.h"
+#include "core/LoggedEvent.h"
+#include "core/RunFacts.h"
 #include "core/StatusFilter.h"
 #include "core/StepDetails.h"
+#include "pal/variant_holder.h"
+#include "text/ResourceStrings.h"
 
 namespace {
-
-// No record kind chosen (yet).
-const ReportRecordKind kNoKind = static_cast<ReportRecordKind>(-1);
 
 bool IsNodeKind(ReportRecordKind kind)
 {
@@ -17,210 +22,260 @@ bool IsNodeKind(ReportRecordKind kind)
 
 } // namespace
 
-void CAnnalistImp::TakeEventTime(VARIANT* eventTime, SYSTEMTIME& time)
+const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
 {
-    // A script hands its variable over by reference: the date is read through it.
-    CVariantValue direct;
-    if (eventTime && SUCCEEDED(VariantCopyInd(direct.Get(), eventTime)) && direct.Type() == VT_DATE &&
-        VariantTimeToSystemTime(V_DATE(direct.Get()), &time))
-        return;
-    GetLocalTime(&time);
+    // The handlers are written here, inside the class, so that they may call
+    // its private members.
+    typedef CAnnalistImp L;
+    typedef LoggedEvent E;
+    static const EventRoute routes[] = {
+        {W("StartRepLog"), 0, [](L& l, E& e) {
+             l.StartRun(e.description);
+             return S_OK;
+         }},
+        {W("ReportPrepareRun"), 0, [](L& l, E& e) {
+             ReadRunIdentity(e.description, l.m_state.identity);
+             return S_OK;
+         }},
+        {W("StartBP"), 0,
+         [](L& l, E& e) {
+             e.kind = xrkStartBPT;
+             l.StartBusinessProcess(*e.node, e.description);
+             return S_OK;
+         }},
+        {W("EndBP"), 0, [](L& l, E& e) {
+             l.EndBusinessProcess(e.description, e.node->eventTime);
+             return S_OK;
+         }},
+        {W("StartTest"), 0,
+         [](L& l, E& e) {
+             e.kind = xrkStartTest;
+             return l.RecordNode(e, l.StartScope(*e.node, e.description, true));
+         }},
+        {W("StartAction"), 0,
+         [](L& l, E& e) {
+             e.kind = xrkStartAction;
+             return l.RecordNode(e, l.StartScope(*e.node, e.description, false));
+         }},
+        {W("EndRepLog"), 0, [](L& l, E& e) {
+             l.EndRun(e.description, e.node->eventTime);
+             return S_OK;
+         }},
+        {W("SetInfo"), 0, [](L& l, E& e) {
+             l.SetGeneralInfo(e.description);
+             return S_OK;
+         }},
+        {W("AdditionalInfo"), 0, [](L& l, E& e) {
+             l.AddAdditionalInfo(*e.node, e.description);
+             return S_OK;
+         }},
+        {W("SetTestArgs"), kNeedsOpenScope,
+         [](L& l, E& e) {
+             CollectParameters(e.description, *l.m_run.CurrentScope(), true, false);
+             return S_OK;
+         }},
+        {W("PauseAppendMode"), kNeedsOpenScope, [](L& l, E&) {
+             l.PauseAppendMode();
+             return S_OK;
+         }},
+        // The report was reopened on entry.
+        {W("RestartAppendMode"), kNeedsOpenScope, [](L&, E&) { return S_OK; }},
+        {W("EndTest"), kNeedsOpenScope,
+         [](L& l, E& e) {
+             l.EndScope(e.description.IsPresent() ? &e.description : nullptr, e.node->eventTime);
+             return S_OK;
+         }},
+        {W("EndAction"), kNeedsOpenScope,
+         [](L& l, E& e) {
+             l.EndScope(e.description.IsPresent() ? &e.description : nullptr, e.node->eventTime);
+             return S_OK;
+         }},
+        {W("StartIteration"), kNeedsOpenScope,
+         [](L& l, E& e) {
+             e.kind = l.m_run.CurrentScopeIndex() == 0 ? xrkStartTestIter : xrkStartActionIter;
+             return l.RecordNode(e, l.BeginIteration(*e.node, e.description));
+         }},
+        {W("EndActionIteration"), kNeedsOpenScope, [](L& l, E& e) {
+             l.EndIteration(e.description);
+             return S_OK;
+         }},
+        {W("FinalRunStatus"), kNeedsOpenScope, [](L& l, E& e) {
+             if (ReadsNotCompleted(e.description))
+                 l.m_state.runNotCompleted = true;
+             return S_OK;
+         }},
+        // The steps the logger knows by name.
+        {W("Replay"), kNeedsOpenScope | kSourceStep, [](L& l, E& e) { return l.RecordStep(e); }},
+        {W("Verification"), kNeedsOpenScope | kSourceStep, [](L& l, E& e) { return l.RecordStep(e); }},
+        {W("User"), kNeedsOpenScope | kSourceStep | kStrictStatus, [](L& l, E& e) { return l.RecordStep(e); }},
+        {W("Error"), kNeedsOpenScope | kSourceStep, [](L& l, E& e) { return l.RecordStep(e); }},
+        {W("Transaction"), kNeedsOpenScope | kSourceStep, [](L& l, E& e) { return l.RecordStep(e); }},
+        {W("Context"), kNeedsOpenScope | kSourceStep | kUncounted, [](L& l, E& e) { return l.RecordStep(e); }},
+        {W("Table"), kNeedsOpenScope | kUncounted | kDataTable, [](L& l, E& e) { return l.RecordStep(e); }},
+    };
+    // Any other type is a step.
+    static const EventRoute otherStep = {nullptr, kNeedsOpenScope, [](L& l, E& e) { return l.RecordStep(e); }};
+    const size_t count = sizeof(routes) / sizeof(routes[0]);
+
+    // The names as BSTRs, made once, for VarBstrCmp.
+    static const struct Names {
+        Names()
+        {
+            for (size_t i = 0; i < count; ++i)
+                texts[i] = routes[i].name;
+        }
+        CBstrString texts[count];
+    } names;
+
+    for (size_t i = 0; i < count; ++i) {
+        if (VarBstrCmp(eventType, names.texts[i].Get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ)
+            return routes[i];
+    }
+    return otherStep;
 }
 
-HRESULT CAnnalistImp::DispatchEvent(std::unique_ptr<EventNode>& node, CDescription& description,
-                                    ReportRecordKind& kind)
+HRESULT CAnnalistImp::Dispatch(LoggedEvent& event)
 {
     try {
-        return RouteEvent(node, description, kind);
+        // Everything but the run's own events needs an open scope that has
+        // not ended.
+        if (event.Is(kNeedsOpenScope)) {
+            const RunScope* current = m_run.CurrentScope();
+            if (!current || current->ended)
+                return S_OK;
+        }
+        return event.route.handle(*this, event);
     } catch (const CDescriptionFailure&) {
         // The description failed a call: the handler ended there. A node of
         // the report is still finished with what it has when a scope is open.
-        if (node && IsNodeKind(kind) && HasOpenScope())
-            FinishNode(node, kind);
+        if (event.node && IsNodeKind(event.kind) && m_run.HasOpenScope())
+            FinishNode(event);
         return S_OK;
     }
 }
 
-HRESULT CAnnalistImp::RouteEvent(std::unique_ptr<EventNode>& node, CDescription& description, ReportRecordKind& kind)
+HRESULT CAnnalistImp::RecordStep(LoggedEvent& event)
 {
-    BSTR type = node->eventType.Get();
-    const SYSTEMTIME time = node->eventTime;
+    CDescription& description = event.description;
+    EventNode& node = *event.node;
+    if (!PassesStatusFilter(m_settings.Filter(), description))
+        return S_OK;
+    if (!m_settings.IsEnabledEventType(node.eventType.Get()))
+        return S_OK;
+    event.kind = xrkStartStep;
 
-    if (IsEventType(type, etStartRepLog)) {
-        StartRun(description);
-        return S_OK;
-    }
-    if (IsEventType(type, etReportPrepareRun)) {
-        ReadRunIdentity(description);
-        return S_OK;
-    }
-    if (IsEventType(type, etStartBP)) {
-        kind = xrkStartBPT;
-        StartBusinessProcess(*node, description);
-        return S_OK;
-    }
-    if (IsEventType(type, etEndBP)) {
-        EndBusinessProcess(description, time);
-        return S_OK;
-    }
-    if (IsEventType(type, etStartTest)) {
-        kind = xrkStartTest;
-        StartScope(*node, description, true);
-        return ProcessRecordedNode(node, description, kind);
-    }
-    if (IsEventType(type, etStartAction)) {
-        kind = xrkStartAction;
-        StartScope(*node, description, false);
-        return ProcessRecordedNode(node, description, kind);
-    }
-    if (IsEventType(type, etEndRepLog)) {
-        EndRun(description, time);
-        return S_OK;
-    }
-    if (IsEventType(type, etSetInfo)) {
-        SetGeneralInfo(description);
-        return S_OK;
-    }
-    if (IsEventType(type, etAdditionalInfo)) {
-        AddAdditionalInfo(*node, description);
-        return S_OK;
-    }
+    if (description.ReadText(W("PlainTextNodeName"), node.displayName))
+        node.nameIsPlain = 1;
+    else if (!description.ReadText(W("HtmlNodeName"), node.displayName))
+        description.ReadText(W("NodeName"), node.displayName);
 
-    // Everything else needs an open scope that has not ended.
-    RunScope* current = CurrentScope();
-    if (!current || current->ended)
-        return S_OK;
+    if (description.ReadText(W("StepPlainTxt"), node.details))
+        node.detailsArePlain = 1;
+    else if (!description.ReadText(W("StepHtmlInfo"), node.details))
+        description.ReadText(W("StepInfo"), node.details);
 
-    if (IsEventType(type, etSetTestArgs)) {
-        CollectParameters(description, *current, true, false);
-        return S_OK;
-    }
-    if (IsEventType(type, etPauseAppendMode)) {
-        PauseAppendMode();
-        return S_OK;
-    }
-    if (IsEventType(type, etRestartAppendMode))
-        return S_OK; // the report was reopened on entry
-    if (IsEventType(type, etEndTest) || IsEventType(type, etEndAction)) {
-        EndScope(description.IsPresent() ? &description : nullptr, time);
-        return S_OK;
-    }
-    if (IsEventType(type, etStartIteration)) {
-        kind = m_state.scopeStack.back() == 0 ? xrkStartTestIter : xrkStartActionIter;
-        BeginIteration(*node, description);
-        return ProcessRecordedNode(node, description, kind);
-    }
-    if (IsEventType(type, etEndActionIteration)) {
-        EndIteration(description);
-        return S_OK;
-    }
-    if (IsEventType(type, etFinalRunStatus)) {
-        HandleFinalRunStatus(description);
-        return S_OK;
-    }
-    return HandleStep(node, description, kind);
+    description.ReadText(W("ReturnValue"), node.returnValue);
+    return RecordNode(event, 0);
 }
 
-HRESULT CAnnalistImp::HandleStep(std::unique_ptr<EventNode>& node, CDescription& description, ReportRecordKind& kind)
+HRESULT CAnnalistImp::RecordNode(LoggedEvent& event, LONG ownIconGroup)
 {
-    if (!PassesStatusFilter(m_filter, description))
-        return S_OK;
-    if (!IsEnabledEventType(node->eventType.Get()))
-        return S_OK;
-    kind = xrkStartStep;
-
-    if (description.ReadText(W("PlainTextNodeName"), node->displayName))
-        node->nameIsPlain = 1;
-    else if (!description.ReadText(W("HtmlNodeName"), node->displayName))
-        description.ReadText(W("NodeName"), node->displayName);
-
-    if (description.ReadText(W("StepPlainTxt"), node->details))
-        node->detailsArePlain = 1;
-    else if (!description.ReadText(W("StepHtmlInfo"), node->details))
-        description.ReadText(W("StepInfo"), node->details);
-
-    description.ReadText(W("ReturnValue"), node->returnValue);
-    return ProcessRecordedNode(node, description, kind);
-}
-
-HRESULT CAnnalistImp::ProcessRecordedNode(std::unique_ptr<EventNode>& node, CDescription& description,
-                                          ReportRecordKind kind)
-{
-    BSTR type = node->eventType.Get();
+    CDescription& description = event.description;
+    EventNode& node = *event.node;
 
     // Where the step comes from in the test's source (the host engine knows).
-    if (m_level == ProductLevel::Current && IsSourceStepType(type)) {
+    if (m_level == ProductLevel::Current && event.Is(kSourceStep)) {
         CBstrString sourceText;
         LONG sourceLine = -1;
-        if (GetReplaySourceInformation(sourceText, sourceLine)) {
-            node->sourceText = sourceText;
-            node->sourceLine = sourceLine;
+        if (m_host->GetReplaySourceInformation(sourceText, sourceLine)) {
+            node.sourceText = sourceText;
+            node.sourceLine = sourceLine;
         }
     }
 
-    node->recordNumber = m_nodeCounter++;
+    node.recordNumber = m_run.TakeRecordNumber();
 
-    ResolveNodeIcons(description);
-    CBstrString stepFolder;
-    GetIterationFolder(CurrentScope(), m_iterationFolderPrefix.c_str(), stepFolder);
+    NodeIconNumbers icons;
+    const bool iconsResolved = ResolveNodeIcons(description, ownIconGroup, icons);
+    CBstrString stepFolder = IterationFolder();
 
     CVariantValue viewType;
     if (description.IsPresent()) {
-        bool refused = false;
-        if (!ReadStepStatus(description, type, *node, refused))
+        if (!ReadStepStatus(event))
             return E_FAIL;
-        description.ReadText(W("NodeType"), node->nodeType);
-        description.ReadInt(W("IconIndex"), node->iconIndex, 0);
-        description.ReadInt(W("IconSelIndex"), node->selectedIconIndex, 0);
-        description.ReadText(W("BottomFilePath"), node->bottomFilePath);
+        description.ReadText(W("NodeType"), node.nodeType);
+        TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
+        description.ReadText(W("BottomFilePath"), node.bottomFilePath);
         bool enableFilter = true;
         description.ReadFlag(W("EnableFilter"), enableFilter, true);
-        node->enableFilter = enableFilter ? 1 : 0;
-        description.ReadText(W("MovieMarkerID"), node->movieMarker);
+        node.enableFilter = enableFilter ? 1 : 0;
+        description.ReadText(W("MovieMarkerID"), node.movieMarker);
         description.ReadRaw(W("ViewType"), viewType.Get());
 
-        SaveStepSnapshot(description, stepFolder, *node, viewType.Get());
-        ApplyCustomReportObject(description, viewType.Get(), node.get(), node->eventTime);
-        if (m_level == ProductLevel::Current && FAILED(SaveUsersPicture(description, stepFolder, *node, viewType.Get())))
+        m_pictures.SaveStepSnapshot(description, m_results, stepFolder.c_str(), &node, viewType.Get());
+        ApplyCustomReportObject(description, viewType.Get(), &node);
+        if (m_level == ProductLevel::Current &&
+            FAILED(m_pictures.SaveUsersPicture(description, m_results, stepFolder.c_str(), &node)))
             viewType.Clear();
     }
-    DeriveViewerType(node.get(), viewType.Get());
+    DeriveViewerType(&node, viewType.Get());
 
-    FinishNode(node, kind);
+    FinishNode(event);
     return S_OK;
 }
 
-void CAnnalistImp::FinishNode(std::unique_ptr<EventNode>& node, ReportRecordKind kind)
+bool CAnnalistImp::ResolveNodeIcons(CDescription& description, LONG ownIconGroup, NodeIconNumbers& numbers)
 {
-    if (!HasOpenScope())
-        return;
-    LONG current = m_state.scopeStack.back();
-    node->actionIteration = m_state.scopes[current].iteration;
-    node->testIteration = m_state.scopes[0].iteration;
-    node->scopeIndex = current;
-    m_lastEventId = node->eventId;
-
-    BSTR type = node->eventType.Get();
-    bool isTable = IsEventType(type, etTable);
-    bool counted = !isTable && !IsEventType(type, etContext);
-    if (isTable)
-        kind = xrkDataTable;
-    LONG status = node->status;
-
-    EventNode* registered = m_factory.RegisterNode(std::move(node));
-    if (!registered)
-        return;
-    if (counted)
-        UpdateStatusCounters(status, true);
-    m_factory.QueueReportRecord(kind, registered);
+    // Without a results folder nothing is written anywhere, so the node keeps
+    // the numbers the host gave.
+    if (!m_results.IsSet() || !description.IsPresent())
+        return false;
+    try {
+        numbers = m_iconNumbering.ResolveNodeIcons(description, ownIconGroup, m_results);
+    } catch (const std::bad_alloc&) {
+        // Memory running out while the icons are numbered ends the handler
+        // as a failing description does.
+        throw CDescriptionFailure{E_OUTOFMEMORY};
+    }
+    return true;
 }
 
-void CAnnalistImp::HandleFinalRunStatus(CDescription& description)
+bool CAnnalistImp::ReadStepStatus(LoggedEvent& event)
 {
-    if (!description.Has(W("FINAL_STATUS")))
+    EventNode& node = *event.node;
+    LONG status = kovDone;
+    if (!event.description.ReadInt(W("Status"), status, kovDone)) {
+        node.status = kovDone;
+        return true;
+    }
+    if (IsValidStatus(status)) {
+        node.status = status;
+        return true;
+    }
+    if (event.Is(kStrictStatus)) {
+        CBstrString message;
+        message.FormatResource(IDS_INVALID_EVENT_STATUS, static_cast<int>(status));
+        SetErrorInfoText(message.c_str(), IID_IDispatch, 0, nullptr, nullptr);
+        m_run.ReturnRecordNumber();
+        return false;
+    }
+    node.status = kovDone;
+    return true;
+}
+
+void CAnnalistImp::FinishNode(LoggedEvent& event)
+{
+    if (!m_run.HasOpenScope())
         return;
-    CVariantValue value;
-    description.ReadRaw(W("FINAL_STATUS"), value.Get());
-    if (value.Type() == VT_BSTR && CBstrString::FromBstr(V_BSTR(value.Get())) == W("Not Completed"))
-        m_state.runNotCompleted = true;
+    m_run.PlaceNode(*event.node);
+    if (event.Is(kDataTable))
+        event.kind = xrkDataTable;
+    LONG status = event.node->status;
+
+    EventNode* registered = m_factory.RegisterNode(std::move(event.node));
+    if (!registered)
+        return;
+    if (!event.Is(kUncounted))
+        m_run.CountStatus(status);
+    m_factory.QueueReportRecord(event.kind, registered);
 }

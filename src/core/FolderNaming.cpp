@@ -2,15 +2,7 @@
 
 #include <new>
 
-#include "fs/FolderServices.h"
-
-namespace {
-
-// The free space below which creating an action, iteration or component
-// folder asks the user to make room.
-const ULONGLONG kFolderSpaceThreshold = 1000;
-
-} // namespace
+#include "fs/ResultsFolder.h"
 
 void CFolderNaming::ResetRun()
 {
@@ -24,15 +16,7 @@ void CFolderNaming::SetBusinessComponentNumber(LONG number) { m_businessComponen
 
 LONG CFolderNaming::BusinessComponentNumber() const { return m_businessComponentNumber; }
 
-void CFolderNaming::EnsureFolder(const WCHAR* resultsFolder, const CBstrString& relative, bool& warnTooLong)
-{
-    CBstrString path = JoinResultsPath(resultsFolder, relative.c_str());
-    if (_waccess(path.c_str(), 0) != 0)
-        CreateFolderWithRetry(path.c_str(), warnTooLong, true, kFolderSpaceThreshold);
-}
-
-void CFolderNaming::GetActionFolder(const WCHAR* resultsFolder, const WCHAR* name, bool& warnTooLong,
-                                    CBstrString& folder)
+void CFolderNaming::GetActionFolder(CResultsFolder& results, const WCHAR* name, CBstrString& folder)
 {
     const WCHAR* key = name ? name : W("");
     try {
@@ -45,16 +29,11 @@ void CFolderNaming::GetActionFolder(const WCHAR* resultsFolder, const WCHAR* nam
         // The name cannot be looked up: it is given a new folder.
     }
 
-    CBstrString result;
-    if (m_businessComponentNumber != 0) {
-        CBstrString component;
-        component.Format(W("BC%d"), m_businessComponentNumber);
-        EnsureFolder(resultsFolder, component, warnTooLong);
-        result.Format(W("%s\\Act%d"), component.c_str(), m_nextActionFolderNumber);
-    } else {
-        result.Format(W("Act%d"), m_nextActionFolderNumber);
-    }
-    EnsureFolder(resultsFolder, result, warnTooLong);
+    if (m_businessComponentNumber != 0)
+        results.CreateFolder(CResultsFolder::ComponentFolderName(m_businessComponentNumber).c_str(),
+                             CResultsFolder::kRunFolderSpace);
+    CBstrString result = CResultsFolder::ActionFolderName(m_businessComponentNumber, m_nextActionFolderNumber);
+    results.CreateFolder(result.c_str(), CResultsFolder::kRunFolderSpace);
 
     ++m_nextActionFolderNumber;
     try {
@@ -63,12 +42,4 @@ void CFolderNaming::GetActionFolder(const WCHAR* resultsFolder, const WCHAR* nam
         // Not remembered: the next start of the name gets a new folder.
     }
     folder = result;
-}
-
-void GetIterationFolder(const RunScope* currentScope, const WCHAR* iterationFolderPrefix, CBstrString& folder)
-{
-    if (!currentScope)
-        return;
-    folder.Format(W("%s\\%s%d"), currentScope->folderName.c_str(), iterationFolderPrefix ? iterationFolderPrefix : W(""),
-                  currentScope->iteration);
 }

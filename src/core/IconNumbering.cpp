@@ -3,13 +3,13 @@
 #include <new>
 
 #include "core/Description.h"
-#include "core/FolderNaming.h"
 #include "fs/IconFiles.h"
+#include "fs/ResultsFolder.h"
+#include "report/EventNode.h"
 #include "text/ResourceStrings.h"
 
 namespace {
 
-const WCHAR kLocalModule[] = W("LocalDll");
 const LONG kMaxIconNumber = 0x7FFFFFFF;
 
 // Whether the path names an icon file: its last four characters are ".ico",
@@ -37,19 +37,30 @@ WideString ModuleIconKey(const CBstrString& path, LONG number)
 
 } // namespace
 
+const WCHAR kLocalIconModule[] = W("LocalDll");
+
+void TakeNodeIcons(EventNode& node, CDescription& description, const NodeIconNumbers* worked)
+{
+    if (worked) {
+        node.iconIndex = worked->normal;
+        node.selectedIconIndex = worked->selected;
+    } else {
+        description.ReadInt(W("IconIndex"), node.iconIndex, 0);
+        description.ReadInt(W("IconSelIndex"), node.selectedIconIndex, 0);
+    }
+}
+
 void CIconNumbering::ResetRun()
 {
     m_nextIconNumber = 1;
     m_iconCache.clear();
 }
 
-LONG CIconNumbering::FindFreeIconNumber(const WCHAR* resultsFolder, LONG first, CBstrString& path)
+LONG CIconNumbering::FindFreeIconNumber(const CResultsFolder& results, LONG first, CBstrString& path)
 {
     LONG number = first;
     for (;;) {
-        CBstrString relative;
-        relative.Format(W("Icons\\%d.ico"), number);
-        path = JoinResultsPath(resultsFolder, relative.c_str());
+        path = results.Join(CResultsFolder::IconFileName(number).c_str());
         if (number == kMaxIconNumber || _waccess(path.c_str(), 0) != 0)
             return number;
         ++number;
@@ -66,8 +77,8 @@ LONG CIconNumbering::IconFileNumber(const WideString& key, const CBstrString& pa
     IconSetPtr icon;
     if (isIconFile)
         icon.reset(LoadIconFile(path.c_str()));
-    else if (path == kLocalModule)
-        icon.reset(LoadIconGroupFromModule(GetResourceModule(), kLocalModule, resourceNumber));
+    else if (path == kLocalIconModule)
+        icon.reset(LoadIconGroupFromModule(GetResourceModule(), kLocalIconModule, resourceNumber));
     else
         icon.reset(LoadIconGroup(path.c_str(), resourceNumber));
     if (!icon) {
@@ -84,45 +95,45 @@ LONG CIconNumbering::IconFileNumber(const WideString& key, const CBstrString& pa
     return number;
 }
 
-HRESULT CIconNumbering::ResolveNodeIcons(IDictionary* dictionary, const WCHAR* resultsFolder)
+NodeIconNumbers CIconNumbering::ResolveNodeIcons(CDescription& description, LONG ownGroup,
+                                                  const CResultsFolder& results)
 {
-    if (!dictionary)
-        return S_OK;
-    try {
-        CDescription description(dictionary);
-        LONG normal = 0;
-        LONG selected = 0;
+    NodeIconNumbers numbers;
+    if (ownGroup != 0) {
+        numbers = NumberIcons(kLocalIconModule, ownGroup, ownGroup, results);
+    } else {
         CBstrString path;
         LONG index = 0;
         const bool hasPath = description.ReadText(W("DllPAth"), path);
         const bool hasIndex = description.ReadInt(W("DllIconIndex"), index, 0);
-
         if (hasPath && hasIndex) {
-            CBstrString target;
-            m_nextIconNumber = FindFreeIconNumber(resultsFolder, m_nextIconNumber, target);
             LONG selectedIndex = index;
             description.ReadInt(W("DllIconSelIndex"), selectedIndex, index);
-
-            const bool isIconFile = IsIconFilePath(path);
-            WideString key = isIconFile ? WideString(path.c_str(), path.Length()) : ModuleIconKey(path, index);
-            normal = IconFileNumber(key, path, isIconFile, index, target);
-
-            if (isIconFile) {
-                selected = normal;
-            } else {
-                m_nextIconNumber = FindFreeIconNumber(resultsFolder, m_nextIconNumber, target);
-                selected = IconFileNumber(ModuleIconKey(path, selectedIndex), path, false, selectedIndex, target);
-                if (selected == 0)
-                    selected = normal;
-            }
+            numbers = NumberIcons(path, index, selectedIndex, results);
         }
-
-        description.WriteInt(W("IconIndex"), normal);
-        description.WriteInt(W("IconSelIndex"), selected);
-        return S_OK;
-    } catch (const CDescriptionFailure& failure) {
-        return failure.hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
     }
+    description.WriteInt(W("IconIndex"), numbers.normal);
+    description.WriteInt(W("IconSelIndex"), numbers.selected);
+    return numbers;
+}
+
+NodeIconNumbers CIconNumbering::NumberIcons(const CBstrString& path, LONG index, LONG selectedIndex,
+                                            const CResultsFolder& results)
+{
+    NodeIconNumbers numbers;
+    CBstrString target;
+    m_nextIconNumber = FindFreeIconNumber(results, m_nextIconNumber, target);
+    const bool isIconFile = IsIconFilePath(path);
+    WideString key = isIconFile ? WideString(path.c_str(), path.Length()) : ModuleIconKey(path, index);
+    numbers.normal = IconFileNumber(key, path, isIconFile, index, target);
+
+    if (isIconFile) {
+        numbers.selected = numbers.normal;
+    } else {
+        m_nextIconNumber = FindFreeIconNumber(results, m_nextIconNumber, target);
+        numbers.selected = IconFileNumber(ModuleIconKey(path, selectedIndex), path, false, selectedIndex, target);
+        if (numbers.selected == 0)
+            numbers.selected = numbers.normal;
+    }
+    return numbers;
 }

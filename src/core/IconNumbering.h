@@ -2,8 +2,9 @@
 // group in a module's resources ("DllPAth" naming the module, or "LocalDll"
 // for this library's own, with "DllIconIndex" and "DllIconSelIndex") or an
 // .ico file ("DllPAth" ending in ".ico"). Each distinct icon is copied once
-// into the results folder as "Icons\<number>.ico", and the node's description
-// gets the file numbers as "IconIndex" and "IconSelIndex" (0: no icon).
+// into the results folder as "Icons\<number>.ico"; the node gets the file
+// numbers (0: no icon), and its description gets them as "IconIndex" and
+// "IconSelIndex" for the host.
 //
 // Numbers grow during a run, skipping files that already exist in the Icons
 // folder (from an earlier run into the same folder), and start again from 1
@@ -20,6 +21,24 @@
 #include "pal/pal.h"
 #include "text/BstrString.h"
 
+class CDescription;
+class CResultsFolder;
+struct EventNode;
+
+// The "DllPAth" of this library's own icons.
+extern const WCHAR kLocalIconModule[];
+
+// The file numbers of a node's icons: normal and selected (0: none).
+struct NodeIconNumbers {
+    LONG normal = 0;
+    LONG selected = 0;
+};
+
+// The node takes the numbers worked out for it, or, when none were (no
+// results folder), the ones the host put into the description ("IconIndex",
+// "IconSelIndex").
+void TakeNodeIcons(EventNode& node, CDescription& description, const NodeIconNumbers* worked);
+
 class CIconNumbering {
 public:
     // The next icon number back to 1, the icon cache emptied.
@@ -27,15 +46,17 @@ public:
 
     // The first number from `first` on whose file "Icons\<number>.ico" does
     // not exist in the results folder, with that file's full path.
-    static LONG FindFreeIconNumber(const WCHAR* resultsFolder, LONG first, CBstrString& path);
+    static LONG FindFreeIconNumber(const CResultsFolder& results, LONG first, CBstrString& path);
 
-    // Reads "DllPAth", "DllIconIndex" and "DllIconSelIndex" from the
-    // description, copies icons not yet copied in this run into the results
-    // folder, and writes "IconIndex" and "IconSelIndex" (VT_I4) into the
-    // description. Without "DllPAth" or "DllIconIndex" both are 0. Nothing
-    // happens without a description. Returns S_OK, or the failure with which
-    // the dictionary answered a read or write (the work ends there).
-    HRESULT ResolveNodeIcons(IDictionary* description, const WCHAR* resultsFolder);
+    // The numbers of a node's icons. Their source is this library's icon
+    // group `ownGroup` when that is not 0 (a start handler has put it into
+    // the description for the host), else what the description names:
+    // "DllPAth", "DllIconIndex" and "DllIconSelIndex" (no icons without the
+    // first two). Icons not yet copied in this run are copied into the results
+    // folder, and the numbers are written into the description as "IconIndex"
+    // and "IconSelIndex" (VT_I4). A description that fails a call raises
+    // CDescriptionFailure (the work ends there).
+    NodeIconNumbers ResolveNodeIcons(CDescription& description, LONG ownGroup, const CResultsFolder& results);
 
     LONG NextIconNumber() const { return m_nextIconNumber; }
 
@@ -45,6 +66,8 @@ private:
     // or failed before.
     LONG IconFileNumber(const WideString& key, const CBstrString& path, bool isIconFile, LONG resourceNumber,
                         const CBstrString& targetPath);
+    NodeIconNumbers NumberIcons(const CBstrString& path, LONG index, LONG selectedIndex,
+                                const CResultsFolder& results);
 
     LONG m_nextIconNumber = 1;
     std::map<WideString, LONG> m_iconCache; // icon key -> file number (0: failed to load)

@@ -4,35 +4,43 @@
 #include <new>
 
 #include "core/AnnalistImp.h"
+#include "core/RunFacts.h"
 #include "core/StepDetails.h"
-#include "fs/FolderServices.h"
 #include "report/CompatibilityStub.h"
 #include "report/GeneralInfoFile.h"
 #include "text/ResourceStrings.h"
 
 namespace {
 
-const WCHAR kGeneralInfoFile[] = W("GeneralInfo.ini");
-
-// Action, iteration and business-component folders need this many free bytes.
-const ULONGLONG kFolderSpaceThreshold = 1000;
-
-bool FileExists(const WCHAR* path)
+// The icon defaults of a start for the host: when the description names no
+// icon module ("DllPAth"), the library's own icon group, and "ShowTopFile"
+// false when it has none. Gives the group when it was put in (the node's
+// icons are then that group), else 0.
+LONG WriteIconDefaults(CDescription& description, LONG iconGroup)
 {
-    return _waccess(path, 0) == 0;
+    LONG ownGroup = 0;
+    if (!description.Has(W("DllPAth"))) {
+        description.WriteInt(W("DllIconIndex"), iconGroup);
+        description.WriteInt(W("DllIconSelIndex"), iconGroup);
+        description.WriteText(W("DllPAth"), kLocalIconModule);
+        ownGroup = description.IsPresent() ? iconGroup : 0;
+    }
+    if (!description.Has(W("ShowTopFile")))
+        description.WriteFlag(W("ShowTopFile"), false);
+    return ownGroup;
 }
 
 } // namespace
 
 void CAnnalistImp::StartRun(CDescription& description)
 {
-    m_nodeCounter = 1;
+    m_run.RestartRecordNumbers(1);
     m_folderNaming.ResetActionFolderNumber();
     description.ReadFlag(W("ReportAppendMode"), m_appendRequested, false);
     OpenResults(m_appendRequested);
 }
 
-bool CAnnalistImp::OpenResults(bool append)
+void CAnnalistImp::OpenResults(bool append)
 {
     // One writer per report: a run opened again without having been ended
     // first stops the writer it still has.
@@ -40,52 +48,45 @@ bool CAnnalistImp::OpenResults(bool append)
 
     m_state.generalInfo.reset(new (std::nothrow) GeneralInfo());
     if (!m_state.generalInfo)
-        return false;
+        return;
 
     // Without a results folder nothing is written anywhere.
-    if (!HasResultsFolder()) {
+    if (!m_results.IsSet()) {
         m_state.appendMode = false;
-        return true;
+        return;
     }
 
-    CBstrString generalInfoPath = ResultsPath(kGeneralInfoFile);
-    if (append && FileExists(generalInfoPath.c_str())) {
+    CBstrString generalInfoPath = m_results.GeneralInfoFile();
+    if (append && _waccess(generalInfoPath.c_str(), 0) == 0) {
         m_state.appendMode = true;
         ReadGeneralInfo(generalInfoPath.c_str(), m_state.generalInfo.get(), m_level);
-        m_nodeCounter = m_state.generalInfo->total + 1;
+        m_run.RestartRecordNumbers(m_state.generalInfo->total + 1);
     } else {
         m_state.appendMode = false;
-        WriteCompatibilityStub(ResultsPath(W("Results.cvn")).c_str(), ResultsPath(W("InstallNewReport.html")).c_str(),
+        WriteCompatibilityStub(m_results.StubReportFile().c_str(), m_results.StubPageFile().c_str(),
                                LoadResourceString(IDS_OLD_FORMAT_MESSAGE).c_str());
     }
-    StartWriter();
-    return true;
-}
-
-void CAnnalistImp::StartWriter()
-{
-    m_writerRunning = m_factory.StartWriter(m_resultsFolder.c_str());
+    m_factory.StartWriter(m_results);
 }
 
 void CAnnalistImp::StopWriter(ReportRecordKind kind)
 {
-    if (!m_writerRunning)
-        return;
-    m_writerRunning = false;
-    m_factory.StopWriter(kind);
+    if (m_factory.IsWriterRunning())
+        m_factory.StopWriter(kind);
 }
 
 void CAnnalistImp::SaveGeneralInfo()
 {
     GeneralInfo* info = m_state.generalInfo.get();
-    if (!info || !HasResultsFolder())
+    if (!info || !m_results.IsSet())
         return;
-    info->globalIteration = m_state.scopes.empty() ? -1 : m_state.scopes[0].iteration * 1000;
-    info->total = m_nodeCounter - 1;
-    WriteGeneralInfo(ResultsPath(kGeneralInfoFile).c_str(), info, m_level);
+    const RunScope* first = m_run.Scope(0);
+    info->globalIteration = first ? first->iteration * 1000 : -1;
+    info->total = m_run.RecordCount();
+    WriteGeneralInfo(m_results.GeneralInfoFile().c_str(), info, m_level);
 }
 
-void CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool isTest)
+LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool isTest)
 {
     RunScope scope;
     description.ReadText(W("TestName"), scope.name);
@@ -122,38 +123,38 @@ void CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool i
         }
     }
 
-    WriteIconDefaults(description, 201);
+    LONG ownIconGroup = WriteIconDefaults(description, 201);
 
     scope.startTime = node.eventTime;
     scope.closeToId = node.parentId;
-    if (HasResultsFolder())
-        m_folderNaming.GetActionFolder(m_resultsFolder.c_str(), scope.name.c_str(), m_warnTooLong, scope.folderName);
+    if (m_results.IsSet())
+        m_folderNaming.GetActionFolder(m_results, scope.name.c_str(), scope.folderName);
     CollectParameters(description, scope, true, false);
 
-    m_state.scopes.push_back(std::move(scope));
-    m_state.scopeStack.push_back(static_cast<LONG>(m_state.scopes.size() - 1));
+    m_run.OpenScope(std::move(scope));
     CreateIterationFolder();
+    return ownIconGroup;
 }
 
-void CAnnalistImp::BeginIteration(EventNode& node, CDescription& description)
+LONG CAnnalistImp::BeginIteration(EventNode& node, CDescription& description)
 {
-    RunScope* scope = CurrentScope();
+    RunScope* scope = m_run.CurrentScope();
     if (!scope)
-        return;
+        return 0;
     LONG row = 0;
     description.ReadInt(W("Iteration"), row, 0);
     scope->iteration += 1;
     scope->iterationCloseToId = node.parentId;
-    UINT nameId = m_state.scopeStack.back() == 0 ? IDS_TEST_ITERATION_NAME : IDS_SCOPE_ITERATION_NAME;
+    UINT nameId = m_run.CurrentScopeIndex() == 0 ? IDS_TEST_ITERATION_NAME : IDS_SCOPE_ITERATION_NAME;
     node.displayName.FormatResource(nameId, scope->name.c_str(), static_cast<unsigned>(scope->iteration),
                                     static_cast<unsigned>(row));
     CreateIterationFolder();
-    WriteIconDefaults(description, 202);
+    return WriteIconDefaults(description, 202);
 }
 
 void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
 {
-    RunScope* scope = CurrentScope();
+    RunScope* scope = m_run.CurrentScope();
     if (!scope || scope->ended)
         return;
     scope->endTime = time;
@@ -165,21 +166,21 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
     }
     LONG closeToId = scope->closeToId;
     if (closeToId != -1)
-        CloseOpenElementsTo(closeToId);
-    m_state.scopeStack.pop_back();
+        m_factory.CloseOpenElementsTo(closeToId);
+    m_run.CloseScope();
     if (description)
-        description->WriteInt(W("ReturnLogStatus"), m_state.logStatus);
+        description->WriteInt(W("ReturnLogStatus"), m_run.LogStatus());
 }
 
 void CAnnalistImp::EndIteration(CDescription& description)
 {
-    RunScope* scope = CurrentScope();
+    RunScope* scope = m_run.CurrentScope();
     if (!scope || scope->ended)
         return;
     if (description.IsPresent())
         description.ReadText(W("ReturnValue"), scope->returnValue);
     if (scope->iterationCloseToId != -1)
-        CloseOpenElementsTo(scope->iterationCloseToId);
+        m_factory.CloseOpenElementsTo(scope->iterationCloseToId);
 }
 
 void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
@@ -187,15 +188,15 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
     // Every open scope ends, innermost first; only the test (scope 0) gets the
     // description. A description that fails a call does not keep the run
     // from ending.
-    while (!m_state.scopeStack.empty()) {
-        size_t open = m_state.scopeStack.size();
-        bool isTest = m_state.scopeStack.back() == 0;
+    while (m_run.OpenScopeCount() != 0) {
+        size_t open = m_run.OpenScopeCount();
+        bool isTest = m_run.CurrentScopeIndex() == 0;
         try {
             EndScope(isTest && description.IsPresent() ? &description : nullptr, time);
         } catch (const CDescriptionFailure&) {
         }
-        if (m_state.scopeStack.size() == open)
-            m_state.scopeStack.pop_back();
+        if (m_run.OpenScopeCount() == open)
+            m_run.CloseScope();
     }
 
     bool dumpStack = m_appendRequested;
@@ -215,41 +216,21 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
 
 void CAnnalistImp::ResetRun()
 {
-    ResetIconNumbering();
-    m_warnTooLong = true;
-    m_state.testVersion.Empty();
-    m_state.testSet.Empty();
-    m_state.testInstance.Empty();
-    m_lastEventId = 0;
+    m_iconNumbering.ResetRun();
+    m_results.RearmLongPathWarning();
+    m_state.identity = RunIdentity();
     m_folderNaming.ResetRun();
-    m_state.logStatus = 2;
     m_state.runNotCompleted = false;
-    m_state.scopes.clear();
-    m_state.scopeStack.clear();
     m_factory.ResetRun();
+    m_run.Reset();
     m_state.generalInfo.reset();
 }
 
 void CAnnalistImp::SetGeneralInfo(CDescription& description)
 {
     GeneralInfo* info = m_state.generalInfo.get();
-    if (!info)
-        return;
-    description.ReadText(W("UserName"), info->userName);
-    description.ReadText(W("Password"), info->password);
-    if (m_state.appendMode)
-        return;
-    description.ReadText(W("ProductName"), info->product);
-    description.ReadText(W("Version"), info->version);
-    description.ReadText(W("Title"), info->title);
-    description.ReadText(W("TestLocation"), info->testLocation);
-    description.ReadInt(W("ToolOsVersion"), info->osVersion, 0);
-    if (m_level == ProductLevel::Current) {
-        description.ReadText(W("VaultServer"), info->vaultServer);
-        description.ReadText(W("VaultProject"), info->vaultProject);
-    }
-    GetComputerNameText(info->testOnHost);
-    m_factory.QueueReportRecord(xrkGeneral, nullptr);
+    if (info && ReadGeneralInfoEvent(description, *info, m_state.appendMode, m_level))
+        m_factory.QueueReportRecord(xrkGeneral, nullptr);
 }
 
 void CAnnalistImp::AddAdditionalInfo(EventNode& node, CDescription& description)
@@ -268,19 +249,19 @@ void CAnnalistImp::AddAdditionalInfo(EventNode& node, CDescription& description)
 
 void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& description)
 {
-    ResolveNodeIcons(description);
+    NodeIconNumbers icons;
+    const bool iconsResolved = ResolveNodeIcons(description, 0, icons);
     CBstrString name;
     CBstrString resultsName;
     description.ReadText(W("TestName"), name);
     description.ReadText(W("ResultsName"), resultsName);
-    description.ReadInt(W("IconIndex"), node.iconIndex, 0);
-    description.ReadInt(W("IconSelIndex"), node.selectedIconIndex, 0);
+    TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
 
     m_state.businessProcessName = name;
     m_state.businessProcessResultsName = resultsName;
     node.displayName.FormatResource(IDS_SCOPE_SUMMARY_NAME, LoadResourceString(IDS_BUSINESS_PROCESS).c_str(),
                                     name.c_str(), W(""));
-    node.recordNumber = m_nodeCounter++;
+    node.recordNumber = m_run.TakeRecordNumber();
     node.enableFilter = 1;
     // The record is complete at once; the caller frees the node.
     m_factory.QueueReportRecord(xrkStartBPT, &node);
@@ -302,43 +283,21 @@ void CAnnalistImp::PauseAppendMode()
     StopWriter(xrkExit);
 }
 
-void CAnnalistImp::ReadRunIdentity(CDescription& description)
+CBstrString CAnnalistImp::IterationFolder() const
 {
-    LONG debugRun = 0;
-    if (!description.ReadInt(W("DebugRunMode"), debugRun, 0) || debugRun != 0)
-        return;
-    CBstrString testSet;
-    if (description.ReadText(W("ShortTestset"), testSet))
-        m_state.testSet = testSet;
-    CBstrString instance;
-    description.ReadText(W("TestInstance"), instance);
-    m_state.testInstance = instance.IsEmpty() ? CBstrString(W("1")) : instance;
-    description.ReadText(W("TestVersionInVC"), m_state.testVersion);
-}
-
-void CAnnalistImp::CloseOpenElementsTo(LONG id)
-{
-    m_factory.CloseOpenElementsTo(id);
-}
-
-void CAnnalistImp::WriteIconDefaults(CDescription& description, LONG iconGroup)
-{
-    if (!description.Has(W("DllPAth"))) {
-        description.WriteInt(W("DllIconIndex"), iconGroup);
-        description.WriteInt(W("DllIconSelIndex"), iconGroup);
-        description.WriteText(W("DllPAth"), W("LocalDll"));
-    }
-    if (!description.Has(W("ShowTopFile")))
-        description.WriteFlag(W("ShowTopFile"), false);
+    const RunScope* scope = m_run.CurrentScope();
+    if (!scope)
+        return CBstrString();
+    return CResultsFolder::IterationFolderName(scope->folderName.c_str(), m_settings.IterationFolderPrefix().c_str(),
+                                               scope->iteration);
 }
 
 void CAnnalistImp::CreateIterationFolder()
 {
-    if (!HasResultsFolder())
+    if (!m_results.IsSet())
         return;
-    CBstrString folder;
-    GetIterationFolder(CurrentScope(), m_iterationFolderPrefix.c_str(), folder);
+    CBstrString folder = IterationFolder();
     if (folder.IsEmpty())
         return;
-    CreateFolderWithRetry(ResultsPath(folder.c_str()).c_str(), m_warnTooLong, true, kFolderSpaceThreshold);
+    m_results.CreateFolder(folder.c_str(), CResultsFolder::kRunFolderSpace);
 }

@@ -1,42 +1,10 @@
 #include "core/StepDetails.h"
 
 #include "core/Description.h"
-#include "core/HostInterfaces.h"
-#include "core/InterfacePtr.h"
-#include "core/VariantValue.h"
+#include "host/HostInterfaces.h"
+#include "pal/interface_ptr.h"
+#include "pal/variant_holder.h"
 #include "text/ResourceStrings.h"
-
-CBstrString StatusDisplayWord(LONG status)
-{
-    switch (status) {
-    case 0:
-        return LoadResourceString(IDS_STATUS_PASSED);
-    case 1:
-        return LoadResourceString(IDS_STATUS_FAILED);
-    case 3:
-        return LoadResourceString(IDS_STATUS_WARNING);
-    case 4:
-        return LoadResourceString(IDS_STATUS_INFORMATION);
-    default:
-        return LoadResourceString(IDS_STATUS_DONE);
-    }
-}
-
-const WCHAR* StatusStyleClass(LONG status) noexcept
-{
-    switch (status) {
-    case 0:
-        return W("PassedHigh");
-    case 1:
-        return W("FailedHigh");
-    case 3:
-        return W("WarningHigh");
-    case 4:
-        return W("InformationHigh");
-    default:
-        return W("DoneHigh");
-    }
-}
 
 void DeriveViewerType(EventNode* node, const VARIANT* viewType)
 {
@@ -113,45 +81,4 @@ void CollectParameters(CDescription& description, RunScope& scope, bool includeI
         parameter.direction = direction;
         scope.parameters.push_back(std::move(parameter));
     }
-}
-
-bool GetComputerNameText(CBstrString& name)
-{
-    WCHAR buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    if (!GetComputerNameW(buffer, &size)) {
-        name.Empty();
-        return false;
-    }
-    name.Assign(buffer, size <= MAX_COMPUTERNAME_LENGTH ? size : MAX_COMPUTERNAME_LENGTH);
-    return true;
-}
-
-HRESULT SetErrorInfoText(const WCHAR* message, REFGUID guid, DWORD helpContext, const WCHAR* helpFile,
-                         const WCHAR* source)
-{
-    if (!message)
-        return E_INVALIDARG;
-    CInterfacePtr<ICreateErrorInfo> create;
-    HRESULT hr = CreateErrorInfo(create.Out());
-    if (FAILED(hr))
-        return hr;
-    if (!create)
-        return E_FAIL;
-    hr = create->SetGUID(guid);
-    if (SUCCEEDED(hr))
-        hr = create->SetDescription(const_cast<LPOLESTR>(message));
-    if (SUCCEEDED(hr) && helpContext != 0)
-        hr = create->SetHelpContext(helpContext);
-    if (SUCCEEDED(hr) && helpFile)
-        hr = create->SetHelpFile(const_cast<LPOLESTR>(helpFile));
-    if (SUCCEEDED(hr) && source)
-        hr = create->SetSource(const_cast<LPOLESTR>(source));
-    if (FAILED(hr))
-        return hr;
-    CInterfacePtr<IErrorInfo> info;
-    hr = info.QueryFrom(create.Get(), IID_IErrorInfo);
-    if (FAILED(hr))
-        return hr;
-    return SetErrorInfo(0, info.Get());
 }

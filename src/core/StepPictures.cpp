@@ -2,7 +2,8 @@
 
 #include <memory>
 
-#include "fs/ResultsPath.h"
+#include "fs/ResultsFolder.h"
+#include "pal/variant_holder.h"
 #include "text/BstrString.h"
 #include "text/CodePageText.h"
 
@@ -16,63 +17,6 @@ const char kNoFileSystemObject[] = "KOV_LOG_ASSERT. Expression: SUCCEEDED(hr) &&
 const DWORD kFileSystemContext =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER; // 23
 const DWORD kScreenShotContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER;                  // 3
-
-// One reference to a host object, released when it goes away.
-template <class T>
-class CHostRef {
-public:
-    CHostRef() noexcept = default;
-    ~CHostRef()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    CHostRef(const CHostRef&) = delete;
-    CHostRef& operator=(const CHostRef&) = delete;
-
-    T* Get() const noexcept { return m_p; }
-    T* operator->() const noexcept { return m_p; }
-    explicit operator bool() const noexcept { return m_p != nullptr; }
-    T** Out() noexcept
-    {
-        if (m_p) {
-            T* p = m_p;
-            m_p = nullptr;
-            p->Release();
-        }
-        return &m_p;
-    }
-    void** OutVoid() noexcept { return reinterpret_cast<void**>(Out()); }
-
-private:
-    T* m_p = nullptr;
-};
-
-// A VARIANT cleared when it goes away.
-class CValue {
-public:
-    CValue() noexcept { VariantInit(&m_value); }
-    ~CValue() { VariantClear(&m_value); }
-    CValue(const CValue&) = delete;
-    CValue& operator=(const CValue&) = delete;
-    VARIANT* Get() noexcept { return &m_value; }
-
-private:
-    VARIANT m_value;
-};
-
-// A text argument: a BSTR freed when it goes away.
-class CTextArg {
-public:
-    explicit CTextArg(const WCHAR* text) noexcept : m_text(SysAllocString(text)) {}
-    ~CTextArg() { SysFreeString(m_text); }
-    CTextArg(const CTextArg&) = delete;
-    CTextArg& operator=(const CTextArg&) = delete;
-    BSTR Get() const noexcept { return m_text; }
-
-private:
-    BSTR m_text;
-};
 
 // The text after a round trip through the process's ANSI code page:
 // characters the code page lacks come back as '?'. The text as it is when the
@@ -90,16 +34,16 @@ CBstrString ThroughAnsiCodePage(BSTR text)
 }
 
 template <class T>
-HRESULT CreateByProgId(const WCHAR* progId, DWORD context, REFIID iid, T** object)
+HRESULT CreateByProgId(const WCHAR* progId, DWORD context, REFIID iid, CInterfacePtr<T>& object)
 {
-    *object = nullptr;
     CLSID clsid;
     HRESULT hr = CLSIDFromProgID(progId, &clsid);
     if (FAILED(hr))
         return hr;
-    hr = CoCreateInstance(clsid, nullptr, context, iid, reinterpret_cast<void**>(object));
+    hr = CoCreateInstance(clsid, nullptr, context, iid, object.OutVoid());
+    // A failed creation gives no object, whatever the pointer holds.
     if (FAILED(hr))
-        *object = nullptr;
+        object.Detach();
     return hr;
 }
 
@@ -110,26 +54,18 @@ CStepPictures::CStepPictures(ProductLevel level, DiagnosticWriter writer)
 {
 }
 
-CStepPictures::~CStepPictures()
-{
-    if (m_spVFS)
-        m_spVFS->Release();
-    if (m_spSSUtil)
-        m_spSSUtil->Release();
-}
-
 HRESULT CStepPictures::CreateFileSystemObject()
 {
     if (m_spVFS)
         return S_OK;
-    return CreateByProgId(W("Talvex.FileSystemObjMng"), kFileSystemContext, IID_IKovFileSystemObjMng, &m_spVFS);
+    return CreateByProgId(W("Talvex.FileSystemObjMng"), kFileSystemContext, IID_IKovFileSystemObjMng, m_spVFS);
 }
 
 HRESULT CStepPictures::CreateScreenShotUtility()
 {
     if (m_spSSUtil)
         return S_OK;
-    return CreateByProgId(W("Talvex.SSUtil"), kScreenShotContext, IID_IKovScreenShotUtil, &m_spSSUtil);
+    return CreateByProgId(W("Talvex.SSUtil"), kScreenShotContext, IID_IKovScreenShotUtil, m_spSSUtil);
 }
 
 void CStepPictures::WriteDiagnostic(int line, HRESULT hr, const char* message)
@@ -138,29 +74,28 @@ void CStepPictures::WriteDiagnostic(int line, HRESULT hr, const char* message)
         m_writeDiagnostic(line, kFunction, hr, message);
 }
 
-HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const WCHAR* resultsFolder,
+HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const CResultsFolder& results,
                                         const WCHAR* stepFolder, EventNode* node, VARIANT* viewType)
 {
     if (!node)
         return S_OK;
 
     // A 16-bit integer used as a flag.
-    CValue zero;
-    V_VT(zero.Get()) = VT_I2;
-    V_I2(zero.Get()) = 0;
-    CValue doSave;
+    CVariantValue zero;
+    zero.SetI2(0);
+    CVariantValue doSave;
     description.ReadValue(W("DoSaveSnapShot"), VT_I2, zero.Get(), doSave.Get());
     if (V_VT(doSave.Get()) != VT_I2 || V_I2(doSave.Get()) == 0)
         return S_OK;
 
     if (!description.Has(W("ReporterDispatch")))
         return S_OK;
-    CValue reporterValue;
+    CVariantValue reporterValue;
     description.ReadRaw(W("ReporterDispatch"), reporterValue.Get());
     IUnknown* reporter = ObjectOfValue(reporterValue.Get());
     if (!reporter)
         return S_OK;
-    CHostRef<IKovSnapshotReporter> snapshots;
+    CInterfacePtr<IKovSnapshotReporter> snapshots;
     if (FAILED(reporter->QueryInterface(IID_IKovSnapshotReporter, snapshots.OutVoid())) || !snapshots)
         return S_OK;
 
@@ -168,9 +103,9 @@ HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const WCHAR* 
     if (!node->bottomFilePath.IsEmpty())
         return S_OK;
 
-    CBstrString folder = JoinResultsPath(resultsFolder, stepFolder);
+    CBstrString folder = results.Join(stepFolder);
     CBstrString fileName, viewerType;
-    CValue highlight;
+    CVariantValue highlight;
     HRESULT hr = TakeSnapshot(reporter, snapshots.Get(), folder.Get(), fileName.Out(), highlight.Get(), viewerType.Out());
     if (FAILED(hr))
         return hr;
@@ -183,7 +118,7 @@ HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const WCHAR* 
     if (V_VT(highlight.Get()) == VT_BSTR) {
         node->highlightText = CBstrString::FromBstr(V_BSTR(highlight.Get()));
     } else {
-        CValue text;
+        CVariantValue text;
         if (SUCCEEDED(VariantChangeType(text.Get(), highlight.Get(), 0, VT_BSTR)))
             node->highlightText = CBstrString::FromBstr(V_BSTR(text.Get()));
     }
@@ -191,7 +126,7 @@ HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const WCHAR* 
     CreateFileSystemObject();
     if (!m_spVFS)
         return E_FAIL;
-    CTextArg relative(stepFolder);
+    CBstrString relative(stepFolder);
     CBstrString path;
     hr = m_spVFS->GetReportFilePath(relative.Get(), fileName.Get(), path.Out());
     if (FAILED(hr))
@@ -203,22 +138,22 @@ HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const WCHAR* 
 HRESULT CStepPictures::TakeSnapshot(IUnknown* reporter, IKovSnapshotReporter* snapshots, BSTR folder,
                                     BSTR* fileName, VARIANT* highlight, BSTR* viewerType)
 {
-    CTextArg section(W(""));
-    CTextArg timeoutName(W("DefaultTimeout"));
-    CHostRef<IKovTestOptions> options;
-    CValue savedTimeout;
+    CBstrString section(W(""));
+    CBstrString timeoutName(W("DefaultTimeout"));
+    CInterfacePtr<IKovTestOptions> options;
+    CVariantValue savedTimeout;
 
     // With the reporter's second interface, the test options' timeout is 0
     // while the snapshot is taken.
-    CHostRef<IKovReporterServices> services;
+    CInterfacePtr<IKovReporterServices> services;
     if (SUCCEEDED(reporter->QueryInterface(IID_IKovReporterServices, services.OutVoid())) && services) {
-        CHostRef<IKovObjectDirectory> directory;
+        CInterfacePtr<IKovObjectDirectory> directory;
         HRESULT hr = services->GetObjectDirectory(directory.Out());
         if (FAILED(hr))
             return hr;
         if (!directory)
             return E_FAIL;
-        CTextArg optionsName(W("TestOptions"));
+        CBstrString optionsName(W("TestOptions"));
         hr = directory->LookupObject(optionsName.Get(), IID_IKovTestOptions, options.OutVoid());
         if (FAILED(hr))
             return hr;
@@ -227,11 +162,9 @@ HRESULT CStepPictures::TakeSnapshot(IUnknown* reporter, IKovSnapshotReporter* sn
         hr = options->GetOption(section.Get(), timeoutName.Get(), savedTimeout.Get(), 0, 0);
         if (FAILED(hr))
             return hr;
-        VARIANT zero;
-        VariantInit(&zero);
-        V_VT(&zero) = VT_I4;
-        V_I4(&zero) = 0;
-        hr = options->SetOption(section.Get(), timeoutName.Get(), zero, 0, 0, 0, 3, 0);
+        CVariantValue zero;
+        zero.SetI4(0);
+        hr = options->SetOption(section.Get(), timeoutName.Get(), *zero.Get(), 0, 0, 0, 3, 0);
         if (FAILED(hr))
             return hr;
     }
@@ -249,7 +182,7 @@ HRESULT CStepPictures::TakeSnapshot(IUnknown* reporter, IKovSnapshotReporter* sn
     return hr;
 }
 
-HRESULT CStepPictures::SaveUsersPicture(CDescription& description, const WCHAR* resultsFolder,
+HRESULT CStepPictures::SaveUsersPicture(CDescription& description, const CResultsFolder& results,
                                         const WCHAR* stepFolder, EventNode* node)
 {
     if (m_level != ProductLevel::Current)
@@ -263,14 +196,14 @@ HRESULT CStepPictures::SaveUsersPicture(CDescription& description, const WCHAR* 
     if (bitmap == -1)
         return E_FAIL;
 
-    HRESULT     hr = CreateScreenShotUtility();
+    HRESULT hr = CreateScreenShotUtility();
     if (FAILED(hr) || !m_spSSUtil) {
         WriteDiagnostic(__LINE__, hr, kNoScreenShotUtility);
         return FAILED(hr) ? hr : E_FAIL;
     }
 
-    CBstrString folder = JoinResultsPath(resultsFolder, stepFolder);
-    CTextArg baseName(W("UsersPicture"));
+    CBstrString folder = results.Join(stepFolder);
+    CBstrString baseName(W("UsersPicture"));
     CBstrString fileName;
     hr = m_spSSUtil->SaveBitmap(folder.Get(), baseName.Get(), bitmap, 2, fileName.Out());
     if (FAILED(hr))
@@ -284,7 +217,7 @@ HRESULT CStepPictures::SaveUsersPicture(CDescription& description, const WCHAR* 
         WriteDiagnostic(__LINE__, hr, kNoFileSystemObject);
         return FAILED(hr) ? hr : E_FAIL;
     }
-    CTextArg relative(stepFolder);
+    CBstrString relative(stepFolder);
     CBstrString path;
     hr = m_spVFS->GetReportFilePath(relative.Get(), fileName.Get(), path.Out());
     if (FAILED(hr) || path.IsEmpty())

@@ -15,10 +15,13 @@
 #include <functional>
 
 #include "core/Description.h"
-#include "core/HostPictureInterfaces.h"
+#include "host/HostPictureInterfaces.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 #include "report/EventNode.h"
 #include "report/ProductLevel.h"
+
+class CResultsFolder;
 
 class CStepPictures {
 public:
@@ -27,28 +30,26 @@ public:
     typedef std::function<void(int line, const char* function, HRESULT hr, const char* message)> DiagnosticWriter;
 
     explicit CStepPictures(ProductLevel level = ProductLevel::Current, DiagnosticWriter writer = nullptr);
-    ~CStepPictures();
     CStepPictures(const CStepPictures&) = delete;
     CStepPictures& operator=(const CStepPictures&) = delete;
 
     // Where the diagnostic lines go (nowhere until set).
     void SetDiagnosticWriter(DiagnosticWriter writer) { m_writeDiagnostic = std::move(writer); }
 
-    // The snapshot of a step. resultsFolder is absolute, stepFolder relative to
-    // it; viewType is the step's kept "ViewType" value, replaced by the
+    // The snapshot of a step. stepFolder is relative to the results folder; viewType is the step's kept "ViewType" value, replaced by the
     // snapshot's viewer type. S_OK when no snapshot is asked for or possible;
     // a failure leaves the node without a snapshot. A failing description
     // raises CDescriptionFailure before any host object is called.
-    HRESULT SaveStepSnapshot(CDescription& description, const WCHAR* resultsFolder, const WCHAR* stepFolder,
+    HRESULT SaveStepSnapshot(CDescription& description, const CResultsFolder& results, const WCHAR* stepFolder,
                              EventNode* node, VARIANT* viewType);
 
     // The user's picture of a step: S_OK recorded, S_FALSE none asked for (and
     // always at the earlier product level), a failure code otherwise.
-    HRESULT SaveUsersPicture(CDescription& description, const WCHAR* resultsFolder, const WCHAR* stepFolder,
+    HRESULT SaveUsersPicture(CDescription& description, const CResultsFolder& results, const WCHAR* stepFolder,
                              EventNode* node);
 
-    bool HasFileSystemObject() const noexcept { return m_spVFS != nullptr; }
-    bool HasScreenShotUtility() const noexcept { return m_spSSUtil != nullptr; }
+    bool HasFileSystemObject() const noexcept { return static_cast<bool>(m_spVFS); }
+    bool HasScreenShotUtility() const noexcept { return static_cast<bool>(m_spSSUtil); }
 
 private:
     // Creates the object when it does not exist yet; the creation's HRESULT.
@@ -61,7 +62,7 @@ private:
     void WriteDiagnostic(int line, HRESULT hr, const char* message);
 
     const ProductLevel m_level;
-    IKovFileSystemObjMng* m_spVFS = nullptr;   // one reference, released with this object
-    IKovScreenShotUtil* m_spSSUtil = nullptr; // the same
+    CInterfacePtr<IKovFileSystemObjMng> m_spVFS;
+    CInterfacePtr<IKovScreenShotUtil> m_spSSUtil;
     DiagnosticWriter m_writeDiagnostic;
 };

@@ -1,6 +1,7 @@
-// Folders and files of the results folder, guarded against a full disk (a
-// Retry/Cancel prompt, then carrying on) and over-long folder paths (a warning
-// at most once per run). Each operation answers with plain success or failure.
+// Files of the results folder, guarded against a full disk (a Retry/Cancel
+// prompt, then carrying on), and the free space and prompt behind that guard
+// (CResultsFolder creates the folders the same way). Each operation answers
+// with plain success or failure.
 #pragma once
 
 #include <cstdio>
@@ -13,10 +14,6 @@ bool GetAvailableDiskSpace(const WCHAR* path, ULONGLONG* freeBytes);
 // The Retry/Cancel prompt for the drive of the path (the general text for an
 // empty or null path); returns the answer (IDRETRY, IDCANCEL, ...).
 int PromptForDiskSpace(const WCHAR* path);
-
-// Creates one folder level (its parent must exist). warnTooLong is the
-// caller's once-per-run flag for the too-long-path warning.
-bool CreateFolderWithRetry(const WCHAR* path, bool& warnTooLong, bool checkSpace, ULONGLONG threshold);
 
 // Opens a stream with _wfopen_s ("wb", "ab", ...); null on failure.
 FILE* OpenFileWithRetry(const WCHAR* path, const WCHAR* mode, bool checkSpace, ULONGLONG threshold);

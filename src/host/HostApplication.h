@@ -9,6 +9,7 @@
 // which the library never calls, are declared as placeholders.
 #pragma once
 
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 
 extern "C" const CLSID CLSID_QlxApplication;
@@ -35,5 +36,5 @@ struct IQlxApplication : public IUnknown {
 
 // The host application object, created through its in-process class object;
 // null when the host's class is not available (the library runs outside the
-// host). The caller releases the object.
-IQlxApplication* ConnectHostApplication();
+// host).
+CInterfacePtr<IQlxApplication> ConnectHostApplication();

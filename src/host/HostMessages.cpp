@@ -13,7 +13,7 @@ const WCHAR kDefaultCaption[] = W("Corvane");
 
 int ShowHostMessage(const WCHAR* text, UINT style, int a, int b, const WCHAR* caption)
 {
-    IQlxApplication* application = ConnectHostApplication();
+    CInterfacePtr<IQlxApplication> application = ConnectHostApplication();
     if (!application)
         return MessageBoxW(nullptr, text, caption ? caption : kDefaultCaption, style);
 
@@ -24,7 +24,6 @@ int ShowHostMessage(const WCHAR* text, UINT style, int a, int b, const WCHAR* ca
         hostCaption = caption;
     LONG answer = -1;
     application->ShowMessage(hostText.Get(), static_cast<LONG>(style), a, b, hostCaption.Get(), &answer);
-    application->Release();
     return answer;
 }
 

@@ -1,6 +1,7 @@
-// The core's record of one logged event: ids, record number, names, details,
-// status, type, time, icons, bottom-pane data and source. Owned by the core
-// until the record factory deletes it once the node's end record is built.
+// The record of one logged event: ids, record number, names, details, status,
+// type, time, icons, bottom-pane data and source. The core fills a new node;
+// once recorded it belongs to the run model's registry, which frees it when
+// the record factory has built the node's end record.
 #pragma once
 
 #include "text/BstrString.h"

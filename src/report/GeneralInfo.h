@@ -1,5 +1,6 @@
 // The run's general information: behind GeneralInfo.ini and the General
-// element of Results.xml. One per run, created when the results are opened.
+// element of Results.xml. One per run, created when the results are opened;
+// the computer name fills its "TestOnHost".
 #pragma once
 
 #include "text/BstrString.h"
@@ -18,3 +19,7 @@ struct GeneralInfo {
     CBstrString vaultServer;
     CBstrString vaultProject;
 };
+
+// The computer name (at most 15 characters), as the run's "TestOnHost"; false
+// and empty when it cannot be read.
+bool GetComputerNameText(CBstrString& name);

@@ -12,29 +12,21 @@ HRESULT NodeArgsData::SetNodeArgs(const WCHAR* eventType, const WCHAR* display, 
                                   const WCHAR* movieMarkerText, const WCHAR* sourceText,
                                   const WCHAR* sourceLineText) noexcept
 {
-    HRESULT results[] = {
+    return AllCopied({
         CopyText(eType, eventType),         CopyText(disp, display),
         CopyText(icon, iconText),           CopyText(nRep, eventIdText),
         CopyText(status, statusName),       CopyText(nType, nodeTypeText),
         CopyText(iconSel, selectedIconText), CopyText(filter, filterText),
         CopyText(movieMarker, movieMarkerText), CopyText(source, sourceText),
         CopyText(sourceLine, sourceLineText),
-    };
-    for (HRESULT hr : results)
-        if (FAILED(hr))
-            return E_OUTOFMEMORY;
-    return S_OK;
+    });
 }
 
 HRESULT NodeArgsData::SetBottomPane(const WCHAR* viewerTypeText, const WCHAR* path, const WCHAR* wrText,
                                     const WCHAR* highlightText) noexcept
 {
-    HRESULT results[] = {CopyText(viewerType, viewerTypeText), CopyText(bottomPanePath, path), CopyText(wr, wrText),
-                         CopyText(highlight, highlightText)};
-    for (HRESULT hr : results)
-        if (FAILED(hr))
-            return E_OUTOFMEMORY;
-    return S_OK;
+    return AllCopied({CopyText(viewerType, viewerTypeText), CopyText(bottomPanePath, path), CopyText(wr, wrText),
+                      CopyText(highlight, highlightText)});
 }
 
 void NodeArgsData::GetXMLText(CBstrString& text) const noexcept

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "fs/ResultsPath.h"
+#include "fs/ResultsFolder.h"
 #include "report/EventTime.h"
 #include "report/ResultsPrologue.h"
 #include "report/StatusNames.h"
@@ -16,13 +16,27 @@
 
 namespace {
 
-const WCHAR kResultsFileName[] = W("Results.xml");
-
 CBstrString Decimal(LONG value)
 {
     CBstrString text;
     text.Format(W("%d"), static_cast<int>(value));
     return text;
+}
+
+// The record that ends (or, for a data table, is) a node of the kind; null for
+// any other kind or when memory runs out.
+CXMLNodeDataBase* NewEndRecord(ReportRecordKind kind, LONG recordNumber, ProductLevel level)
+{
+    switch (kind) {
+    case xrkEndTest: return new (std::nothrow) CXMLEndTestNodeData(level);
+    case xrkEndTestIter: return new (std::nothrow) CXMLEndTestIterNodeData(level);
+    case xrkEndAction: return new (std::nothrow) CXMLEndActionNodeData(level);
+    case xrkEndActionIter: return new (std::nothrow) CXMLEndActionIterNodeData(level);
+    case xrkEndStep: return new (std::nothrow) CXMLEndRegularPlainNodeData(level);
+    case xrkEndHtmlStep: return new (std::nothrow) CXMLEndHtmlNodeData(level);
+    case xrkDataTable: return new (std::nothrow) CXMLDataTableNodeData(recordNumber, level);
+    default: return nullptr;
+    }
 }
 
 bool IsEndKind(ReportRecordKind kind)
@@ -42,7 +56,10 @@ bool IsEndKind(ReportRecordKind kind)
 
 } // namespace
 
-CRecordFactory::CRecordFactory(RunState& state, ProductLevel level) noexcept : m_state(state), m_level(level) {}
+CRecordFactory::CRecordFactory(const RunState& state, CRunModel& run, ProductLevel level) noexcept
+    : m_state(state), m_run(run), m_level(level)
+{
+}
 
 CRecordFactory::~CRecordFactory()
 {
@@ -50,11 +67,11 @@ CRecordFactory::~CRecordFactory()
         StopWriter(m_state.appendMode ? xrkCloseAndExit : xrkEndRoot);
 }
 
-bool CRecordFactory::StartWriter(const WCHAR* resultsFolder) noexcept
+bool CRecordFactory::StartWriter(const CResultsFolder& folder) noexcept
 {
     if (m_writer.IsStarted())
         StopWriter(xrkExit);
-    CBstrString path = JoinResultsPath(resultsFolder, kResultsFileName);
+    CBstrString path = folder.ResultsFile();
     if (!m_writer.Start(path.c_str(), m_state.appendMode))
         return false;
     // An appended file may hold the start of a business process from an
@@ -78,24 +95,19 @@ EventNode* CRecordFactory::RegisterNode(std::unique_ptr<EventNode> node) noexcep
 {
     if (!node)
         return nullptr;
-    EventNode* raw = node.get();
-    try {
-        auto entry = m_state.nodesById.emplace(node->eventId, nullptr).first;
-        if (entry->second) {
-            // The earlier node stays with the element it opened, if any.
-            std::unique_ptr<EventNode> earlier = std::move(entry->second);
-            for (OpenElement& element : m_openElements) {
-                if (!element.replaced && element.node == earlier.get()) {
-                    element.replaced = std::move(earlier);
-                    break;
-                }
+    std::unique_ptr<EventNode> earlier;
+    EventNode* registered = m_run.RegisterNode(std::move(node), earlier);
+    if (earlier) {
+        // The earlier node stays with the element it opened, if any (else it
+        // is freed here).
+        for (OpenElement& element : m_openElements) {
+            if (!element.replaced && element.node == earlier.get()) {
+                element.replaced = std::move(earlier);
+                break;
             }
         }
-        entry->second = std::move(node);
-    } catch (...) {
-        return nullptr;
     }
-    return raw;
+    return registered;
 }
 
 bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) noexcept
@@ -144,25 +156,15 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
                 return false;
             record = new (std::nothrow) CXMLAdditionalNodeData(node->nodeType, node->displayName);
             break;
-        case xrkStartTest:
-        case xrkStartTestIter:
-        case xrkStartAction:
-        case xrkStartActionIter:
-        case xrkStartStep:
-        case xrkStartBPT:
-            return QueueStartRecord(kind, node);
-        case xrkEndTest:
-        case xrkEndTestIter:
-        case xrkEndAction:
-        case xrkEndActionIter:
-        case xrkEndStep:
-        case xrkEndHtmlStep:
-        case xrkDataTable:
+        default:
+            // The elements of nodes: their starts, their ends and data tables
+            // (any other kind builds nothing). An end is refused for a node
+            // whose element is open: closing the element ends it.
             if (IsEndKind(kind) && IsOpen(node))
                 return false;
-            return QueueEndRecord(kind, node);
-        default:
-            return false;
+            if (IsEndKind(kind) || kind == xrkDataTable)
+                return QueueEndRecord(kind, node);
+            return QueueStartRecord(kind, node);
         }
         if (!record)
             return false;
@@ -171,16 +173,6 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
     } catch (...) {
         return false;
     }
-}
-
-const RunScope* CRecordFactory::ScopeAt(bool outermost) const
-{
-    if (m_state.scopeStack.empty())
-        return nullptr;
-    LONG index = outermost ? m_state.scopeStack.front() : m_state.scopeStack.back();
-    if (index < 0 || static_cast<size_t>(index) >= m_state.scopes.size())
-        return nullptr;
-    return &m_state.scopes[static_cast<size_t>(index)];
 }
 
 bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
@@ -192,12 +184,12 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
     LONG id = node->recordNumber;
     switch (kind) {
     case xrkStartTest: {
-        const RunScope* test = ScopeAt(true);
+        const RunScope* test = m_run.OutermostOpenScope();
         if (!test)
             return false;
         auto* start = new (std::nothrow)
             CXMLStartTestNodeData(id, test->name, test->resultsName, test->productName, test->documentType,
-                                  m_state.testSet, m_state.testInstance, m_state.testVersion, test->componentIteration);
+                                  m_state.identity, test->componentIteration);
         if (start)
             start->SetRunType(test->fromStep != 0, false, m_state.updateDescriptions, m_state.updateObjects,
                               m_state.updateSnapshots);
@@ -206,21 +198,21 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         break;
     }
     case xrkStartTestIter:
-        record = new (std::nothrow) CXMLStartTestIterNodeData(id, node->testIteration);
-        endKind = xrkEndTestIter;
+    case xrkStartActionIter:
+        if (kind == xrkStartTestIter)
+            record = new (std::nothrow) CXMLStartTestIterNodeData(id, node->testIteration);
+        else
+            record = new (std::nothrow) CXMLStartActionIterNodeData(id, node->actionIteration);
+        endKind = kind == xrkStartTestIter ? xrkEndTestIter : xrkEndActionIter;
         break;
     case xrkStartAction: {
-        const RunScope* action = ScopeAt(false);
+        const RunScope* action = m_run.CurrentScope();
         if (!action)
             return false;
         record = new (std::nothrow) CXMLStartActionNodeData(id, action->name);
         endKind = xrkEndAction;
         break;
     }
-    case xrkStartActionIter:
-        record = new (std::nothrow) CXMLStartActionIterNodeData(id, node->actionIteration);
-        endKind = xrkEndActionIter;
-        break;
     case xrkStartStep: {
         CBstrString timeText;
         FormatEventDateTime(node->eventTime, timeText);
@@ -243,8 +235,8 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
     }
     case xrkStartBPT: {
         auto* start = new (std::nothrow)
-            CXMLStartBPTNodeData(id, m_state.businessProcessName, m_state.businessProcessResultsName, m_state.testSet,
-                                 m_state.testInstance, m_state.testVersion, m_level);
+            CXMLStartBPTNodeData(id, m_state.businessProcessName, m_state.businessProcessResultsName, m_state.identity,
+                                 m_level);
         if (!start)
             return false;
         CompleteNodeArgs(*start, *node);
@@ -276,32 +268,7 @@ bool CRecordFactory::QueueEndRecord(ReportRecordKind kind, EventNode* node)
 {
     if (!node)
         return false;
-    CXMLNodeDataBase* record = nullptr;
-    switch (kind) {
-    case xrkEndTest:
-        record = new (std::nothrow) CXMLEndTestNodeData(m_level);
-        break;
-    case xrkEndTestIter:
-        record = new (std::nothrow) CXMLEndTestIterNodeData(m_level);
-        break;
-    case xrkEndAction:
-        record = new (std::nothrow) CXMLEndActionNodeData(m_level);
-        break;
-    case xrkEndActionIter:
-        record = new (std::nothrow) CXMLEndActionIterNodeData(m_level);
-        break;
-    case xrkEndStep:
-        record = new (std::nothrow) CXMLEndRegularPlainNodeData(m_level);
-        break;
-    case xrkEndHtmlStep:
-        record = new (std::nothrow) CXMLEndHtmlNodeData(m_level);
-        break;
-    case xrkDataTable:
-        record = new (std::nothrow) CXMLDataTableNodeData(node->recordNumber, m_level);
-        break;
-    default:
-        return false;
-    }
+    CXMLNodeDataBase* record = NewEndRecord(kind, node->recordNumber, m_level);
     if (!record)
         return false;
 
@@ -311,10 +278,10 @@ bool CRecordFactory::QueueEndRecord(ReportRecordKind kind, EventNode* node)
             return true;
         }
         if (kind == xrkEndTest)
-            m_state.logStatus = MergeStatus(m_state.logStatus, node->status);
+            m_run.MergeLogStatus(node->status);
     }
     CompleteNodeArgs(*record, *node);
-    ReleaseNode(node);
+    m_run.ReleaseNode(node);
     EnqueueRecord(record);
     return true;
 }
@@ -336,22 +303,23 @@ bool CRecordFactory::CompleteNodeArgs(CXMLNodeDataBase& record, const EventNode&
     EventNode* parent = LiveNode(m_openElements.back());
     if (!parent)
         return false;
-    parent->status = MergeStatus(parent->status, node.status);
+    m_run.MergeChildStatus(*parent, node.status);
     return true;
 }
 
 bool CRecordFactory::FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record)
 {
     SummaryData* summary = record.GetSummary();
-    const RunScope* scope = ScopeAt(false);
+    const RunScope* scope = m_run.CurrentScope();
     if (!summary || !scope)
         return false;
     if (kind == xrkEndTest || kind == xrkEndAction) {
         CBstrString startTime, endTime;
         FormatEventDateTime(scope->startTime, startTime);
         FormatEventDateTime(scope->endTime, endTime);
+        const StatusCounts& counts = m_run.Counts(m_run.CurrentScopeIndex());
         summary->SetSummary(scope->returnValue.c_str(), scope->parameters, startTime.c_str(), endTime.c_str(),
-                            scope->passedCount, scope->failedCount, scope->warningCount, m_state.runNotCompleted,
+                            counts.passed, counts.failed, counts.warnings, m_state.runNotCompleted,
                             scope->maintenanceSummary.c_str());
     } else {
         summary->SetSummary(scope->returnValue.c_str(), scope->parameters, W(""), W(""), -1, -1, -1, false, W(""));
@@ -361,19 +329,9 @@ bool CRecordFactory::FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record
 
 EventNode* CRecordFactory::LiveNode(const OpenElement& element) const
 {
-    if (element.replaced)
+    if (element.replaced || m_run.HoldsNode(element.eventId, element.node))
         return element.node;
-    auto entry = m_state.nodesById.find(element.eventId);
-    if (entry == m_state.nodesById.end() || entry->second.get() != element.node)
-        return nullptr;
-    return element.node;
-}
-
-void CRecordFactory::ReleaseNode(EventNode* node)
-{
-    auto entry = m_state.nodesById.find(node->eventId);
-    if (entry != m_state.nodesById.end() && entry->second.get() == node)
-        m_state.nodesById.erase(entry);
+    return nullptr;
 }
 
 bool CRecordFactory::IsOpen(const EventNode* node) const
@@ -400,8 +358,4 @@ bool CRecordFactory::CloseOpenElementsTo(LONG parentId) noexcept
     return true;
 }
 
-void CRecordFactory::ResetRun() noexcept
-{
-    m_openElements.clear();
-    m_state.nodesById.clear();
-}
+void CRecordFactory::ResetRun() noexcept { m_openElements.clear(); }

@@ -6,11 +6,13 @@
 // Everything here runs on the logging thread; the writer thread sees only the
 // records it is handed through the queue.
 //
-// Ownership: the nodes of state.nodesById belong to the state; the factory
-// removes and frees a node once its end record is built. A node that a second
-// node with the same EventId replaces in the map stays with the open element
-// it started (the stack then owns it) until that element is closed. The state
-// must outlive the factory.
+// The factory reads the run's facts (RunState, which the core writes) and works
+// on the run model: it registers nodes there, merges the statuses of closed
+// nodes into their parents and into the run's overall status, and releases a
+// node once its end record is built. A node that a second node with the same
+// EventId replaces in the registry stays with the open element it started
+// (the stack then owns it) until that element is closed. The state and the
+// model must outlive the factory.
 #pragma once
 
 #include <memory>
@@ -19,11 +21,14 @@
 #include "report/ProductLevel.h"
 #include "report/ReportRecordKind.h"
 #include "report/ReportWriter.h"
+#include "report/RunModel.h"
 #include "report/RunState.h"
+
+class CResultsFolder;
 
 class CRecordFactory {
 public:
-    CRecordFactory(RunState& state, ProductLevel level) noexcept;
+    CRecordFactory(const RunState& state, CRunModel& run, ProductLevel level) noexcept;
     // A writer still running is stopped cleanly: its open elements are closed
     // and the file is flushed and closed (ended with "</Report>", or left open
     // for appending when the run continues an earlier report).
@@ -31,19 +36,19 @@ public:
     CRecordFactory(const CRecordFactory&) = delete;
     CRecordFactory& operator=(const CRecordFactory&) = delete;
 
-    // Starts the writer thread for "Results.xml" in the folder (appending when
+    // Starts the writer thread for the folder's "Results.xml" (appending when
     // state.appendMode is set) and queues the root start record. False when
     // the thread or its events cannot be created. A writer that is still
     // running is first stopped with xrkExit.
-    bool StartWriter(const WCHAR* resultsFolder) noexcept;
+    bool StartWriter(const CResultsFolder& folder) noexcept;
     // Queues the final record (xrkEndRoot, xrkCloseAndExit or xrkExit; any
     // other kind counts as xrkExit) and waits for the writer to finish. The
     // file is closed when this returns.
     void StopWriter(ReportRecordKind kind) noexcept;
 
-    // Enters the node in state.nodesById, replacing an entry with the same id
-    // without leaking it or leaving its element unclosed; returns the node
-    // (still owned by the state), or null for a null node or when memory runs
+    // Enters the node in the run model's registry, replacing an entry with the
+    // same id without leaking it or leaving its element unclosed; returns the
+    // node (owned by the model), or null for a null node or when memory runs
     // out (the node is then freed).
     EventNode* RegisterNode(std::unique_ptr<EventNode> node) noexcept;
 
@@ -61,7 +66,7 @@ public:
     // longer known.
     bool CloseOpenElementsTo(LONG parentId) noexcept;
 
-    // Frees every node of state.nodesById and empties the open-element stack.
+    // Empties the open-element stack (the nodes are the run model's to free).
     void ResetRun() noexcept;
 
     bool IsWriterRunning() const noexcept { return m_writer.IsStarted(); }
@@ -78,7 +83,7 @@ private:
         ReportRecordKind endKind;
         EventNode* node;
         // The node, when a later node with the same EventId took its place in
-        // nodesById.
+        // the registry.
         std::unique_ptr<EventNode> replaced;
     };
 
@@ -86,14 +91,12 @@ private:
     bool QueueEndRecord(ReportRecordKind kind, EventNode* node);
     bool CompleteNodeArgs(CXMLNodeDataBase& record, const EventNode& node);
     bool FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record);
-    // The node of an open element, or null when the state no longer holds it.
+    // The node of an open element, or null when the model no longer holds it.
     EventNode* LiveNode(const OpenElement& element) const;
-    // Removes the node from nodesById (freeing it) when it is the node held there.
-    void ReleaseNode(EventNode* node);
     bool IsOpen(const EventNode* node) const;
-    const RunScope* ScopeAt(bool outermost) const;
 
-    RunState& m_state;
+    const RunState& m_state;
+    CRunModel& m_run;
     ProductLevel m_level;
     std::vector<OpenElement> m_openElements; // innermost last
     // False while the results file being written cannot hold an open BPT.

@@ -24,12 +24,12 @@ const WCHAR kTSet[] = W("<TSet><![CDATA[%s]]></TSet>\r\n");
 const WCHAR kTInst[] = W("<TInst><![CDATA[%s]]></TInst>\r\n");
 
 // ---- BPT ----
-const WCHAR kBptStart[] = W("<BPT%s>\r\n%s%s%s%s%s%s");
+const WCHAR kBptStart[] = W("<BPT%s>\r\n%s%s%s%s");
 const WCHAR kRecordId[] = W(" rID=\"T%d\"");
 const WCHAR kBptEnd[] = W("</BPT>");
 
 // ---- Doc ----
-const WCHAR kDocStart[] = W("<Doc%s>\r\n%s%s%s%s%s%s");
+const WCHAR kDocStart[] = W("<Doc%s>\r\n%s%s%s%s");
 const WCHAR kDocAttributes[] = W(" rID=\"T%d\" %s %s %s");
 const WCHAR kDocType[] = W(" type= \"%s\" ");
 const WCHAR kDocProductName[] = W(" productName= \"%s\" ");

@@ -1,4 +1,5 @@
-// One started test, action or business component of a run.
+// One started test, action or business component of a run, as the core
+// fills it (its status counters are the run model's).
 #pragma once
 
 #include "report/SummaryParam.h"
@@ -7,9 +8,6 @@
 struct RunScope {
     LONG ended = 0;
     LONG iteration = 0;
-    LONG failedCount = 0;
-    LONG warningCount = 0;
-    LONG passedCount = 0;
     LONG closeToId = -1;
     LONG iterationCloseToId = -1;
     CBstrString name;

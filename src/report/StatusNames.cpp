@@ -1,5 +1,32 @@
 #include "report/StatusNames.h"
 
+#include "text/ResourceStrings.h"
+
+namespace {
+
+// The texts of each status, in status order.
+struct StatusTexts {
+    const WCHAR* reportName;
+    const WCHAR* styleClass;
+    UINT displayWord;
+};
+
+const StatusTexts kStatusTexts[] = {
+    {W("Passed"), W("PassedHigh"), IDS_STATUS_PASSED},
+    {W("Failed"), W("FailedHigh"), IDS_STATUS_FAILED},
+    {W("Done"), W("DoneHigh"), IDS_STATUS_DONE},
+    {W("Warning"), W("WarningHigh"), IDS_STATUS_WARNING},
+    {W("Information"), W("InformationHigh"), IDS_STATUS_INFORMATION},
+};
+const LONG kDone = 2;
+
+bool IsKnownStatus(LONG status) noexcept { return status >= 0 && status <= 4; }
+
+// The texts of a status; Done's for any other value.
+const StatusTexts& TextsOrDone(LONG status) noexcept { return kStatusTexts[IsKnownStatus(status) ? status : kDone]; }
+
+} // namespace
+
 LONG MergeStatus(LONG current, LONG incoming) noexcept
 {
     switch (incoming) {
@@ -16,18 +43,9 @@ LONG MergeStatus(LONG current, LONG incoming) noexcept
 
 const WCHAR* ReportStatusName(LONG status) noexcept
 {
-    switch (status) {
-    case 0:
-        return W("Passed");
-    case 1:
-        return W("Failed");
-    case 2:
-        return W("Done");
-    case 3:
-        return W("Warning");
-    case 4:
-        return W("Information");
-    default:
-        return W("");
-    }
+    return IsKnownStatus(status) ? kStatusTexts[status].reportName : W("");
 }
+
+CBstrString StatusDisplayWord(LONG status) { return LoadResourceString(TextsOrDone(status).displayWord); }
+
+const WCHAR* StatusStyleClass(LONG status) noexcept { return TextsOrDone(status).styleClass; }

@@ -11,8 +11,8 @@ HRESULT SummaryData::SetSummary(const WCHAR* returnValueText, const SummaryParam
                                 LONG failedCount, LONG warningCount, bool stoppedFlag,
                                 const WCHAR* maintenanceSummaryText) noexcept
 {
-    HRESULT results[] = {CopyText(returnValue, returnValueText), CopyText(sTime, startTimeText),
-                         CopyText(eTime, endTimeText), CopyText(maintenanceSummary, maintenanceSummaryText)};
+    HRESULT copied = AllCopied({CopyText(returnValue, returnValueText), CopyText(sTime, startTimeText),
+                                CopyText(eTime, endTimeText), CopyText(maintenanceSummary, maintenanceSummaryText)});
     passed = passedCount;
     failed = failedCount;
     warnings = warningCount;
@@ -23,10 +23,7 @@ HRESULT SummaryData::SetSummary(const WCHAR* returnValueText, const SummaryParam
         parameters.clear();
         return E_OUTOFMEMORY;
     }
-    for (HRESULT hr : results)
-        if (FAILED(hr))
-            return E_OUTOFMEMORY;
-    return S_OK;
+    return copied;
 }
 
 void SummaryData::GetXMLText(CBstrString& text) const noexcept

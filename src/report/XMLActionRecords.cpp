@@ -10,18 +10,3 @@ void CXMLStartActionNodeData::GetXMLText(CBstrString& text)
     CBstrString nameElement = CDataElement(kActionName, m_name);
     text.Format(kActionStart, static_cast<int>(m_rID), nameElement.c_str());
 }
-
-CXMLEndActionNodeData::CXMLEndActionNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kActionEnd, level)
-{
-}
-
-CXMLStartActionIterNodeData::CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept
-    : CXMLIterationStartNodeData(kActionIterationStart, recordId, iteration)
-{
-}
-
-CXMLEndActionIterNodeData::CXMLEndActionIterNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kActionIterationEnd, level)
-{
-}

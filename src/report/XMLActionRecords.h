@@ -2,6 +2,7 @@
 #pragma once
 
 #include "report/ProductLevel.h"
+#include "report/ResultsTemplates.h"
 #include "report/XMLNodeDataBase.h"
 
 // Action start: identifier and the action's name.
@@ -18,19 +19,28 @@ private:
 };
 
 // Action end: summary, node arguments, "</Action>".
-class CXMLEndActionNodeData : public CXMLScopeEndNodeData {
+class CXMLEndActionNodeData : public CXMLNodeEndData {
 public:
-    explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept;
+    explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept
+        : CXMLNodeEndData(results_xml::kActionEnd, true, level)
+    {
+    }
 };
 
 // AIter start: identifier and iteration number.
 class CXMLStartActionIterNodeData : public CXMLIterationStartNodeData {
 public:
-    CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept;
+    CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept
+        : CXMLIterationStartNodeData(results_xml::kActionIterationStart, recordId, iteration)
+    {
+    }
 };
 
 // AIter end: summary, node arguments, "</AIter>".
-class CXMLEndActionIterNodeData : public CXMLScopeEndNodeData {
+class CXMLEndActionIterNodeData : public CXMLNodeEndData {
 public:
-    explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept;
+    explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept
+        : CXMLNodeEndData(results_xml::kActionIterationEnd, true, level)
+    {
+    }
 };

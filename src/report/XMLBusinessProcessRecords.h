@@ -3,12 +3,12 @@
 #pragma once
 
 #include "report/ProductLevel.h"
+#include "report/RunIdentity.h"
 #include "report/XMLNodeDataBase.h"
 
 class CXMLStartBPTNodeData : public CXMLNodeDataBase {
 public:
-    CXMLStartBPTNodeData(LONG recordId, CBstrString name, CBstrString resultName, CBstrString testSet,
-                         CBstrString testInstance, CBstrString version,
+    CXMLStartBPTNodeData(LONG recordId, CBstrString name, CBstrString resultName, RunIdentity identity,
                          ProductLevel level = ProductLevel::Current) noexcept;
     void GetXMLText(CBstrString& text) override;
     NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
@@ -16,9 +16,7 @@ public:
 private:
     CBstrString m_name;
     CBstrString m_resultName;
-    CBstrString m_testSet;
-    CBstrString m_testInstance;
-    CBstrString m_version;
+    RunIdentity m_identity;
     NodeArgsData m_nodeArgs;
 };
 

@@ -1,11 +1,15 @@
 #include "report/XMLNodeDataBase.h"
 
-void CXMLScopeEndNodeData::GetXMLText(CBstrString& text)
+void CXMLNodeEndData::GetXMLText(CBstrString& text)
 {
-    CBstrString summaryText;
     CBstrString nodeArgsText;
-    m_summary.GetXMLText(summaryText);
     m_nodeArgs.GetXMLText(nodeArgsText);
+    if (!m_withSummary) {
+        text.Format(m_endTemplate, nodeArgsText.c_str());
+        return;
+    }
+    CBstrString summaryText;
+    m_summary.GetXMLText(summaryText);
     text.Format(m_endTemplate, summaryText.c_str(), nodeArgsText.c_str());
 }
 

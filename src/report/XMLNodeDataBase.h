@@ -33,21 +33,23 @@ protected:
     LONG m_rID;
 };
 
-// The end of a test, an action or one of their iterations: the summary, the
-// node arguments, then the end tag (endTemplate is "%s%s</X>\r\n", a fixed
-// template that outlives the record).
-class CXMLScopeEndNodeData : public CXMLNodeDataBase {
+// The end of a node: for a test, an action or one of their iterations the
+// summary first, then the node arguments, then the end tag. endTemplate is a
+// fixed template that outlives the record: "%s%s</X>\r\n" with a summary,
+// "%s</X>\r\n" without.
+class CXMLNodeEndData : public CXMLNodeDataBase {
 public:
-    CXMLScopeEndNodeData(const WCHAR* endTemplate, ProductLevel level) noexcept
-        : m_endTemplate(endTemplate), m_nodeArgs(level)
+    CXMLNodeEndData(const WCHAR* endTemplate, bool withSummary, ProductLevel level) noexcept
+        : m_endTemplate(endTemplate), m_withSummary(withSummary), m_nodeArgs(level)
     {
     }
     void GetXMLText(CBstrString& text) override;
     NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-    SummaryData* GetSummary() override { return &m_summary; }
+    SummaryData* GetSummary() override { return m_withSummary ? &m_summary : nullptr; }
 
 private:
     const WCHAR* m_endTemplate;
+    bool m_withSummary;
     NodeArgsData m_nodeArgs;
     SummaryData m_summary;
 };

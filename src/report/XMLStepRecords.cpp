@@ -51,11 +51,9 @@ void CXMLStartRegularPlainNodeData::GetXMLText(CBstrString& text)
         text += FormatPiece(kTimeTick, LowTickBits(m_timeTick));
 }
 
-void CXMLEndRegularPlainNodeData::GetXMLText(CBstrString& text)
+CXMLEndRegularPlainNodeData::CXMLEndRegularPlainNodeData(ProductLevel level) noexcept
+    : CXMLNodeEndData(kStepEnd, false, level)
 {
-    CBstrString nodeArgs;
-    m_nodeArgs.GetXMLText(nodeArgs);
-    text.Format(kStepEnd, nodeArgs.c_str());
 }
 
 void CXMLStartHtmlNodeData::GetXMLText(CBstrString& text)
@@ -66,11 +64,9 @@ void CXMLStartHtmlNodeData::GetXMLText(CBstrString& text)
         text += FormatPiece(kTimeTick, LowTickBits(m_timeTick));
 }
 
-void CXMLEndHtmlNodeData::GetXMLText(CBstrString& text)
+CXMLEndHtmlNodeData::CXMLEndHtmlNodeData(ProductLevel level) noexcept
+    : CXMLNodeEndData(kHtmlStepEnd, false, level)
 {
-    CBstrString nodeArgs;
-    m_nodeArgs.GetXMLText(nodeArgs);
-    text.Format(kHtmlStepEnd, nodeArgs.c_str());
 }
 
 void CXMLDataTableNodeData::GetXMLText(CBstrString& text)

@@ -26,14 +26,9 @@ private:
 };
 
 // Step end: node arguments, "</Step>".
-class CXMLEndRegularPlainNodeData : public CXMLNodeDataBase {
+class CXMLEndRegularPlainNodeData : public CXMLNodeEndData {
 public:
-    explicit CXMLEndRegularPlainNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
-    void GetXMLText(CBstrString& text) override;
-    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-
-private:
-    NodeArgsData m_nodeArgs;
+    explicit CXMLEndRegularPlainNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };
 
 // HtmlStep start: identifier, HTML text and, at the current level, the time tick.
@@ -53,14 +48,9 @@ private:
 };
 
 // HtmlStep end: node arguments, "</HtmlStep>".
-class CXMLEndHtmlNodeData : public CXMLNodeDataBase {
+class CXMLEndHtmlNodeData : public CXMLNodeEndData {
 public:
-    explicit CXMLEndHtmlNodeData(ProductLevel level = ProductLevel::Current) noexcept : m_nodeArgs(level) {}
-    void GetXMLText(CBstrString& text) override;
-    NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
-
-private:
-    NodeArgsData m_nodeArgs;
+    explicit CXMLEndHtmlNodeData(ProductLevel level = ProductLevel::Current) noexcept;
 };
 
 // DT: identifier and node arguments, start and end at once.

@@ -7,16 +7,13 @@
 using namespace results_xml;
 
 CXMLStartTestNodeData::CXMLStartTestNodeData(LONG recordId, CBstrString name, CBstrString resultName,
-                                             CBstrString productName, CBstrString type, CBstrString testSet,
-                                             CBstrString testInstance, CBstrString version,
+                                             CBstrString productName, CBstrString type, RunIdentity identity,
                                              LONG componentIteration) noexcept
     : CXMLNodeDataBase(recordId),
       m_name(std::move(name)),
       m_resultName(std::move(resultName)),
       m_type(std::move(type)),
-      m_testSet(std::move(testSet)),
-      m_testInstance(std::move(testInstance)),
-      m_version(std::move(version)),
+      m_identity(std::move(identity)),
       m_productName(std::move(productName)),
       m_componentIteration(componentIteration)
 {
@@ -51,12 +48,9 @@ void CXMLStartTestNodeData::GetXMLText(CBstrString& text)
 
     CBstrString nameElement = CDataElement(kDName, m_name);
     CBstrString resultElement = CDataElement(kRes, m_resultName);
-    CBstrString version, testSet, testInstance;
-    if (isTest) {
-        version = OptionalCDataElement(kDVer, m_version);
-        testSet = OptionalCDataElement(kTSet, m_testSet);
-        testInstance = OptionalCDataElement(kTInst, m_testInstance);
-    }
+    CBstrString identity;
+    if (isTest)
+        identity = RunIdentityElements(m_identity);
 
     CBstrString runType;
     if (m_fromStep || m_batch || m_updateDescriptions || m_updateCheckpoints || m_updateActiveScreen)
@@ -65,21 +59,6 @@ void CXMLStartTestNodeData::GetXMLText(CBstrString& text)
                               m_updateCheckpoints ? kRunTypeUpdateCheckpoints : W(""),
                               m_updateActiveScreen ? kRunTypeUpdateActiveScreen : W(""));
 
-    text.Format(kDocStart, attributes.c_str(), nameElement.c_str(), resultElement.c_str(), version.c_str(),
-                testSet.c_str(), testInstance.c_str(), runType.c_str());
-}
-
-CXMLEndTestNodeData::CXMLEndTestNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kDocEnd, level)
-{
-}
-
-CXMLStartTestIterNodeData::CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
-    : CXMLIterationStartNodeData(kTestIterationStart, recordId, iteration)
-{
-}
-
-CXMLEndTestIterNodeData::CXMLEndTestIterNodeData(ProductLevel level) noexcept
-    : CXMLScopeEndNodeData(kTestIterationEnd, level)
-{
+    text.Format(kDocStart, attributes.c_str(), nameElement.c_str(), resultElement.c_str(), identity.c_str(),
+                runType.c_str());
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "report/ProductLevel.h"
+#include "report/ResultsTemplates.h"
+#include "report/RunIdentity.h"
 #include "report/XMLNodeDataBase.h"
 
 // Doc start: identifier, type, product name and component iteration, the
@@ -11,8 +13,7 @@
 class CXMLStartTestNodeData : public CXMLNodeDataBase {
 public:
     CXMLStartTestNodeData(LONG recordId, CBstrString name, CBstrString resultName, CBstrString productName,
-                          CBstrString type, CBstrString testSet, CBstrString testInstance, CBstrString version,
-                          LONG componentIteration) noexcept;
+                          CBstrString type, RunIdentity identity, LONG componentIteration) noexcept;
     void SetRunType(bool fromStep, bool batch, bool updateDescriptions, bool updateCheckpoints,
                     bool updateActiveScreen) noexcept;
     void GetXMLText(CBstrString& text) override;
@@ -21,9 +22,7 @@ private:
     CBstrString m_name;
     CBstrString m_resultName;
     CBstrString m_type;
-    CBstrString m_testSet;
-    CBstrString m_testInstance;
-    CBstrString m_version;
+    RunIdentity m_identity;
     CBstrString m_productName;
     LONG m_componentIteration;
     bool m_fromStep = false;
@@ -34,19 +33,28 @@ private:
 };
 
 // Doc end: summary, node arguments, "</Doc>".
-class CXMLEndTestNodeData : public CXMLScopeEndNodeData {
+class CXMLEndTestNodeData : public CXMLNodeEndData {
 public:
-    explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept;
+    explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept
+        : CXMLNodeEndData(results_xml::kDocEnd, true, level)
+    {
+    }
 };
 
 // DIter start: identifier and iteration number.
 class CXMLStartTestIterNodeData : public CXMLIterationStartNodeData {
 public:
-    CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept;
+    CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
+        : CXMLIterationStartNodeData(results_xml::kTestIterationStart, recordId, iteration)
+    {
+    }
 };
 
 // DIter end: summary, node arguments, "</DIter>".
-class CXMLEndTestIterNodeData : public CXMLScopeEndNodeData {
+class CXMLEndTestIterNodeData : public CXMLNodeEndData {
 public:
-    explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept;
+    explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept
+        : CXMLNodeEndData(results_xml::kTestIterationEnd, true, level)
+    {
+    }
 };

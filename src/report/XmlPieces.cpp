@@ -31,3 +31,11 @@ CBstrString OptionalCDataElement(const WCHAR* format, const CBstrString& value) 
         return CBstrString();
     return CDataElement(format, value);
 }
+
+HRESULT AllCopied(std::initializer_list<HRESULT> copies) noexcept
+{
+    for (HRESULT hr : copies)
+        if (FAILED(hr))
+            return E_OUTOFMEMORY;
+    return S_OK;
+}

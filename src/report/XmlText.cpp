@@ -35,114 +35,64 @@ void AppendAscii(WideString& out, const char* ascii)
         out.push_back(static_cast<WCHAR>(*ascii));
 }
 
-// Characters only: what XML does not allow becomes U+FFFD. False when
-// nothing had to change (out is then untouched).
-bool MendCharacters(const WCHAR* text, WideString& out)
+// Walks the text for its place, copying to out what may stand there and
+// replacing what may not:
+// - everywhere, a character XML does not allow becomes U+FFFD;
+// - in an attribute, '<', '"' and an '&' that begins no reference become
+//   entities;
+// - in a CDATA section, "]]>" closes the section and opens a new one.
+// Markup is mended for its characters only. Returns whether anything is
+// replaced. Without out it only looks, and stops at the first replacement.
+bool Mend(const WCHAR* p, XmlPlace place, WideString* out)
 {
-    const WCHAR* p = text;
+    bool mended = false;
     while (*p) {
-        size_t units = AllowedUnits(p);
-        if (units == 0)
-            break;
-        p += units;
-    }
-    if (!*p)
-        return false;
-    out.assign(text, static_cast<size_t>(p - text));
-    while (*p) {
-        size_t units = AllowedUnits(p);
-        if (units == 0) {
-            out.push_back(kReplacementCharacter);
-            ++p;
-        } else {
-            out.append(p, units);
-            p += units;
-        }
-    }
-    return true;
-}
-
-bool AttributeNeedsMending(const WCHAR* p)
-{
-    while (*p) {
-        if (*p == '<' || *p == '"')
-            return true;
-        if (*p == '&') {
-            size_t length = XmlReferenceLength(p);
-            if (length == 0)
-                return true;
-            p += length;
-            continue;
-        }
-        size_t units = AllowedUnits(p);
-        if (units == 0)
-            return true;
-        p += units;
-    }
-    return false;
-}
-
-void MendAttribute(const WCHAR* p, WideString& out)
-{
-    while (*p) {
-        if (*p == '<') {
-            AppendAscii(out, "&lt;");
-            ++p;
-        } else if (*p == '"') {
-            AppendAscii(out, "&quot;");
-            ++p;
-        } else if (*p == '&') {
-            size_t length = XmlReferenceLength(p);
-            if (length == 0) {
-                AppendAscii(out, "&amp;");
-                ++p;
-            } else {
-                out.append(p, length);
-                p += length;
-            }
-        } else {
-            size_t units = AllowedUnits(p);
-            if (units == 0) {
-                out.push_back(kReplacementCharacter);
-                ++p;
-            } else {
-                out.append(p, units);
-                p += units;
-            }
-        }
-    }
-}
-
-bool CDataNeedsMending(const WCHAR* p)
-{
-    while (*p) {
-        if (StartsWith(p, "]]>"))
-            return true;
-        size_t units = AllowedUnits(p);
-        if (units == 0)
-            return true;
-        p += units;
-    }
-    return false;
-}
-
-void MendCData(const WCHAR* p, WideString& out)
-{
-    while (*p) {
-        if (StartsWith(p, "]]>")) {
+        const char* replacement = nullptr; // ASCII text in the place of...
+        size_t replaced = 1;               // ...this many units
+        size_t kept = 0;                   // units that stand as they are
+        if (place == XmlPlace::Attribute && *p == '<') {
+            replacement = "&lt;";
+        } else if (place == XmlPlace::Attribute && *p == '"') {
+            replacement = "&quot;";
+        } else if (place == XmlPlace::Attribute && *p == '&') {
+            kept = XmlReferenceLength(p);
+            if (kept == 0)
+                replacement = "&amp;";
+        } else if (place == XmlPlace::CData && StartsWith(p, "]]>")) {
             // The section ends after "]]" and a new one holds the '>'.
-            AppendAscii(out, "]]]]><![CDATA[>");
-            p += 3;
+            replacement = "]]]]><![CDATA[>";
+            replaced = 3;
+        } else {
+            kept = AllowedUnits(p);
+        }
+        if (kept != 0) {
+            if (out)
+                out->append(p, kept);
+            p += kept;
             continue;
         }
-        size_t units = AllowedUnits(p);
-        if (units == 0) {
-            out.push_back(kReplacementCharacter);
-            ++p;
-        } else {
-            out.append(p, units);
-            p += units;
-        }
+        if (!out)
+            return true;
+        mended = true;
+        if (replacement)
+            AppendAscii(*out, replacement);
+        else
+            out->push_back(kReplacementCharacter);
+        p += replaced;
+    }
+    return mended;
+}
+
+// What a unit of a node attribute is written as; null for the unit itself.
+const char* NodeAttributeEntity(WCHAR unit)
+{
+    switch (unit) {
+    case '&': return "&amp;";
+    case '"': return "&quot;";
+    case '>': return "&gt;";
+    case '<': return "&lt;";
+    case '\n': return "&lt;br&gt;";
+    default: return nullptr;
     }
 }
 
@@ -152,20 +102,13 @@ CXmlSafeText::CXmlSafeText(const WCHAR* text, XmlPlace place) noexcept : m_text(
 {
     try {
         WideString out;
-        switch (place) {
-        case XmlPlace::Attribute:
-            if (!AttributeNeedsMending(m_text))
+        if (place != XmlPlace::Markup) {
+            if (!Mend(m_text, place, nullptr))
                 return;
-            MendAttribute(m_text, out);
-            break;
-        case XmlPlace::CData:
-            if (!CDataNeedsMending(m_text))
-                return;
-            MendCData(m_text, out);
-            break;
-        case XmlPlace::Markup: {
+            Mend(m_text, place, &out);
+        } else {
             WideString characters;
-            bool changed = MendCharacters(m_text, characters);
+            bool changed = Mend(m_text, place, nullptr) && Mend(m_text, place, &characters);
             const WCHAR* markup = changed ? characters.c_str() : m_text;
             if (IsWellFormedXmlContent(markup)) {
                 if (!changed)
@@ -173,11 +116,9 @@ CXmlSafeText::CXmlSafeText(const WCHAR* text, XmlPlace place) noexcept : m_text(
                 out.swap(characters);
             } else {
                 AppendAscii(out, "<![CDATA[");
-                MendCData(markup, out);
+                Mend(markup, XmlPlace::CData, &out);
                 AppendAscii(out, "]]>");
             }
-            break;
-        }
         }
         if (SUCCEEDED(m_mended.Assign(out.c_str(), static_cast<UINT>(out.size()))) && m_mended.Get())
             m_text = m_mended.c_str();
@@ -204,25 +145,10 @@ void EscapeNodeAttributeText(const WCHAR* text, CBstrString& escaped) noexcept
     try {
         WideString out;
         for (p = text; *p; ++p) {
-            switch (*p) {
-            case '&':
-                AppendAscii(out, "&amp;");
-                break;
-            case '"':
-                AppendAscii(out, "&quot;");
-                break;
-            case '>':
-                AppendAscii(out, "&gt;");
-                break;
-            case '<':
-                AppendAscii(out, "&lt;");
-                break;
-            case '\n':
-                AppendAscii(out, "&lt;br&gt;");
-                break;
-            default:
+            if (const char* entity = NodeAttributeEntity(*p))
+                AppendAscii(out, entity);
+            else
                 out.push_back(*p);
-            }
         }
         if (FAILED(escaped.Assign(out.c_str(), static_cast<UINT>(out.size()))))
             escaped.Empty();

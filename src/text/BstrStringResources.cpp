@@ -33,26 +33,33 @@ bool CBstrString::LoadString(HMODULE module, UINT id) noexcept
     }
 }
 
-bool CBstrString::FormatResource(UINT id, ...) noexcept
-{
-    CBstrString format;
-    if (!format.LoadString(GetResourceModule(), id))
-        return false;
-    va_list args;
-    va_start(args, id);
-    HRESULT hr = FormatV(format.c_str(), args);
-    va_end(args);
-    return SUCCEEDED(hr);
-}
+namespace {
 
-bool CBstrString::FormatResourceFrom(UINT id, HMODULE module, ...) noexcept
+// text = string id of the module (null: the library's) used as the template.
+bool FormatWithString(CBstrString& text, HMODULE module, UINT id, va_list args) noexcept
 {
     CBstrString format;
     if (!format.LoadString(module ? module : GetResourceModule(), id))
         return false;
+    return SUCCEEDED(text.FormatV(format.c_str(), args));
+}
+
+} // namespace
+
+bool CBstrString::FormatResource(UINT id, ...) noexcept
+{
+    va_list args;
+    va_start(args, id);
+    bool formatted = FormatWithString(*this, nullptr, id, args);
+    va_end(args);
+    return formatted;
+}
+
+bool CBstrString::FormatResourceFrom(UINT id, HMODULE module, ...) noexcept
+{
     va_list args;
     va_start(args, module);
-    HRESULT hr = FormatV(format.c_str(), args);
+    bool formatted = FormatWithString(*this, module, id, args);
     va_end(args);
-    return SUCCEEDED(hr);
+    return formatted;
 }

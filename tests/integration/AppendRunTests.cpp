@@ -2,7 +2,7 @@
 // objects, and a pause in the middle of a run.
 #include <gtest/gtest.h>
 
-#include "core/StepDetails.h"
+#include "report/GeneralInfo.h"
 #include "support/ResultsFiles.h"
 #include "support/TestLogger.h"
 

@@ -24,10 +24,7 @@ BSTR ToBstr(const std::string& text)
 
 // ---- Custom report ----
 
-CFakeCustomReport::CFakeCustomReport(const std::string& text)
-    : CFakeObject<IKovCustomReport>(IID_IKovCustomReport), m_text(text)
-{
-}
+CFakeCustomReport::CFakeCustomReport(const std::string& text) : m_text(text) {}
 
 STDMETHODIMP CFakeCustomReport::GetReportText(BSTR* pText, BSTR* pViewType)
 {
@@ -79,12 +76,9 @@ FakeParameter EmptyParameter(const std::string& name, LONG direction)
 
 namespace {
 
-class CFakeParameter : public CFakeObject<IKovParameter> {
+class CFakeParameter final : public CFakeObject<CFakeParameter, IKovParameter, &IID_IKovParameter> {
 public:
-    explicit CFakeParameter(const FakeParameter& parameter)
-        : CFakeObject<IKovParameter>(IID_IKovParameter), m_parameter(parameter)
-    {
-    }
+    explicit CFakeParameter(const FakeParameter& parameter) : m_parameter(parameter) {}
     STDMETHOD(get_Name)(BSTR* pName) override
     {
         *pName = ToBstr(m_parameter.name);
@@ -119,10 +113,11 @@ private:
     FakeParameter m_parameter;
 };
 
-class CFakeParameterCollection : public CFakeObject<IKovParameterCollection> {
+class CFakeParameterCollection final
+    : public CFakeObject<CFakeParameterCollection, IKovParameterCollection, &IID_IKovParameterCollection> {
 public:
     CFakeParameterCollection(const std::vector<FakeParameter>& parameters, bool withNullItem)
-        : CFakeObject<IKovParameterCollection>(IID_IKovParameterCollection), m_withNullItem(withNullItem)
+        : m_withNullItem(withNullItem)
     {
         for (const FakeParameter& parameter : parameters)
             m_items.push_back(Adopt<IKovParameter>(new CFakeParameter(parameter)));
@@ -154,11 +149,10 @@ private:
     bool m_withNullItem;
 };
 
-class CFakeParameters : public CFakeObject<IKovParameters> {
+class CFakeParameters final : public CFakeObject<CFakeParameters, IKovParameters, &IID_IKovParameters> {
 public:
     CFakeParameters(const std::vector<FakeParameter>& parameters, bool withNullItem)
-        : CFakeObject<IKovParameters>(IID_IKovParameters),
-          m_collection(Adopt<IKovParameterCollection>(new CFakeParameterCollection(parameters, withNullItem)))
+        : m_collection(Adopt<IKovParameterCollection>(new CFakeParameterCollection(parameters, withNullItem)))
     {
     }
     STDMETHOD(get_Parameters)(IKovParameterCollection** ppCollection) override
@@ -176,7 +170,7 @@ private:
 
 CInterfacePtr<IUnknown> CreateFakeParameters(const std::vector<FakeParameter>& parameters, bool withNullItem)
 {
-    return CInterfacePtr<IUnknown>(new CFakeParameters(parameters, withNullItem));
+    return CInterfacePtr<IUnknown>(static_cast<IKovParameters*>(new CFakeParameters(parameters, withNullItem)));
 }
 
 // ---- Execution engine ----
@@ -186,9 +180,8 @@ namespace {
 FakeEngineState* g_engine = nullptr;
 std::vector<DiagnosticLine>* g_lines = nullptr;
 
-class CFakeItem : public CFakeObject<IQlxContextItem> {
+class CFakeItem final : public CFakeObject<CFakeItem, IQlxContextItem, &IID_IQlxContextItem> {
 public:
-    CFakeItem() : CFakeObject<IQlxContextItem>(IID_IQlxContextItem) {}
     STDMETHOD(get_Id)(LONG* id) override
     {
         *id = g_engine->id;
@@ -206,9 +199,8 @@ public:
     }
 };
 
-class CFakeContextStack : public CFakeObject<IQlxContextStack> {
+class CFakeContextStack final : public CFakeObject<CFakeContextStack, IQlxContextStack, &IID_IQlxContextStack> {
 public:
-    CFakeContextStack() : CFakeObject<IQlxContextStack>(IID_IQlxContextStack) {}
     STDMETHOD(get_CurrentItem)(IQlxContextItem** item) override
     {
         *item = nullptr;
@@ -220,11 +212,17 @@ public:
     }
 };
 
-class CFakeExecutionInfo : public CFakeObject<IQlxExecutionInfo> {
+// Refuses its interface when the engine is made not to answer it.
+class CFakeExecutionInfo final
+    : public CFakeObject<CFakeExecutionInfo, IQlxExecutionInfo, &IID_IQlxExecutionInfo> {
 public:
-    CFakeExecutionInfo()
-        : CFakeObject<IQlxExecutionInfo>(g_engine->engineAnswersExecutionInfo ? IID_IQlxExecutionInfo : IID_IUnknown)
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
     {
+        if (!g_engine->engineAnswersExecutionInfo && IsEqualIID(riid, IID_IQlxExecutionInfo)) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        return CFakeObject::QueryInterface(riid, ppv);
     }
     STDMETHOD(get_SourceUnavailable)(VARIANT_BOOL* unavailable) override
     {
@@ -242,11 +240,16 @@ public:
     }
 };
 
-class CFakeTranslator : public CFakeObject<IQlxLineTranslator> {
+// Refuses its interface when the test is made not to answer it.
+class CFakeTranslator final : public CFakeObject<CFakeTranslator, IQlxLineTranslator, &IID_IQlxLineTranslator> {
 public:
-    CFakeTranslator()
-        : CFakeObject<IQlxLineTranslator>(g_engine->testAnswersTranslator ? IID_IQlxLineTranslator : IID_IUnknown)
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
     {
+        if (!g_engine->testAnswersTranslator && IsEqualIID(riid, IID_IQlxLineTranslator)) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        return CFakeObject::QueryInterface(riid, ppv);
     }
     STDMETHOD(TranslateLine)(LONG id, BSTR sourceText, LONG reserved, LONG line, LONG* finalLine) override
     {

@@ -6,44 +6,29 @@
 #include <string>
 #include <vector>
 
-#include "core/ExecutionEngine.h"
-#include "core/HostInterfaces.h"
-#include "core/InterfacePtr.h"
+#include "host/ExecutionEngine.h"
+#include "host/HostInterfaces.h"
+#include "pal/com_object.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 
 namespace test {
 
-// IUnknown of a stand-in that answers one interface besides IUnknown. Objects
-// start with one reference (held by the creator's CInterfacePtr through Adopt).
-template <class Interface>
-class CFakeObject : public Interface {
+// A stand-in that answers one interface of the host besides IUnknown. The
+// platform layer's CComObject counts its references; objects start with none
+// (the creator's CInterfacePtr takes the first, through Adopt).
+template <class Self, class Interface, const IID* InterfaceIid>
+class CFakeObject : public CComObject<Self, Interface> {
 public:
-    explicit CFakeObject(REFIID iid) : m_iid(iid) {}
-    virtual ~CFakeObject() = default;
-
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) override
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        if (!ppvObject)
-            return E_POINTER;
-        *ppvObject = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, m_iid))
-            return E_NOINTERFACE;
-        *ppvObject = static_cast<Interface*>(this);
-        AddRef();
-        return S_OK;
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Self, IUnknown, Interface>(IID_IUnknown),
+            ComEntry<Self, Interface>(*InterfaceIid),
+            ComTableEnd(),
+        };
+        return table;
     }
-    STDMETHOD_(ULONG, AddRef)() override { return ++m_references; }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        ULONG left = --m_references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-private:
-    IID m_iid;
-    ULONG m_references = 0;
 };
 
 // Wraps a new object in a pointer that holds its one reference.
@@ -55,7 +40,7 @@ CInterfacePtr<T> Adopt(T* object)
 
 // The custom report object: gives a fixed text and remembers the viewer-type
 // text it was handed.
-class CFakeCustomReport : public CFakeObject<IKovCustomReport> {
+class CFakeCustomReport final : public CFakeObject<CFakeCustomReport, IKovCustomReport, &IID_IKovCustomReport> {
 public:
     explicit CFakeCustomReport(const std::string& text);
     STDMETHOD(GetReportText)(BSTR* pText, BSTR* pViewType) override;

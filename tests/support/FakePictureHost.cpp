@@ -3,6 +3,8 @@
 #include <functional>
 #include <stdexcept>
 
+#include "pal/com_object.h"
+
 namespace test {
 
 // {40BE295A-26AC-4B83-B086-19189B9C8560}
@@ -34,51 +36,47 @@ std::string ValueText(const VARIANT& value)
 
 std::string Number(LONG value) { return std::to_string(value); }
 
-// Reference counting and QueryInterface for objects with up to two interfaces
-// besides IUnknown. Objects start with no reference; they delete themselves
-// when the last one goes.
-class CRefCounted {
+// The platform layer's CComObject counts the references of the stand-ins;
+// objects start with none and delete themselves when the last one goes.
+
+// An object that answers IUnknown and one interface.
+template <class Self, class Interface, const IID* InterfaceIid>
+class CFake : public CComObject<Self, Interface> {
 public:
-    virtual ~CRefCounted() = default;
-
-protected:
-    ULONG AddRefImpl() { return ++m_references; }
-    ULONG ReleaseImpl()
+    static const ComInterfaceEntry* InterfaceTable()
     {
-        ULONG left = --m_references;
-        if (left == 0)
-            delete this;
-        return left;
+        static const ComInterfaceEntry table[] = {
+            ComEntry<Self, IUnknown, Interface>(IID_IUnknown),
+            ComEntry<Self, Interface>(*InterfaceIid),
+            ComTableEnd(),
+        };
+        return table;
     }
-
-private:
-    ULONG m_references = 0;
 };
 
-#define FAKE_UNKNOWN()                                                                                                 \
-    STDMETHOD_(ULONG, AddRef)() override { return AddRefImpl(); }                                                     \
-    STDMETHOD_(ULONG, Release)() override { return ReleaseImpl(); }
 #define FAKE_RESERVED(n)                                                                                               \
     STDMETHOD(Reserved##n)() override { return E_NOTIMPL; }
 
-class CFakeOptions : public IKovTestOptions, public CRefCounted {
+// The placeholder methods of a host interface, which the logger never calls.
+template <class Interface>
+class CUncalled13 : public Interface {
 public:
-    explicit CFakeOptions(StatePtr state) : m_state(std::move(state)) {}
-    FAKE_UNKNOWN()
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IKovTestOptions))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IKovTestOptions*>(this);
-        AddRef();
-        return S_OK;
-    }
     FAKE_RESERVED(1) FAKE_RESERVED(2) FAKE_RESERVED(3) FAKE_RESERVED(4) FAKE_RESERVED(5) FAKE_RESERVED(6)
     FAKE_RESERVED(7) FAKE_RESERVED(8) FAKE_RESERVED(9) FAKE_RESERVED(10) FAKE_RESERVED(11) FAKE_RESERVED(12)
-    FAKE_RESERVED(13) FAKE_RESERVED(14) FAKE_RESERVED(15) FAKE_RESERVED(16) FAKE_RESERVED(17) FAKE_RESERVED(18)
-    FAKE_RESERVED(19) FAKE_RESERVED(20) FAKE_RESERVED(21) FAKE_RESERVED(22) FAKE_RESERVED(23) FAKE_RESERVED(24)
-    FAKE_RESERVED(25) FAKE_RESERVED(26) FAKE_RESERVED(27)
+    FAKE_RESERVED(13)
+};
+
+template <class Interface>
+class CUncalled27 : public CUncalled13<Interface> {
+public:
+    FAKE_RESERVED(14) FAKE_RESERVED(15) FAKE_RESERVED(16) FAKE_RESERVED(17) FAKE_RESERVED(18) FAKE_RESERVED(19)
+    FAKE_RESERVED(20) FAKE_RESERVED(21) FAKE_RESERVED(22) FAKE_RESERVED(23) FAKE_RESERVED(24) FAKE_RESERVED(25)
+    FAKE_RESERVED(26) FAKE_RESERVED(27)
+};
+
+class CFakeOptions final : public CFake<CFakeOptions, CUncalled27<IKovTestOptions>, &IID_IKovTestOptions> {
+public:
+    explicit CFakeOptions(StatePtr state) : m_state(std::move(state)) {}
 
     STDMETHOD(GetOption)(BSTR section, BSTR name, VARIANT* value, LONG flags1, LONG flags2) override
     {
@@ -109,19 +107,9 @@ private:
     StatePtr m_state;
 };
 
-class CFakeDirectory : public IKovObjectDirectory, public CRefCounted {
+class CFakeDirectory final : public CFake<CFakeDirectory, IKovObjectDirectory, &IID_IKovObjectDirectory> {
 public:
     explicit CFakeDirectory(StatePtr state) : m_state(std::move(state)) {}
-    FAKE_UNKNOWN()
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IKovObjectDirectory))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IKovObjectDirectory*>(this);
-        AddRef();
-        return S_OK;
-    }
     FAKE_RESERVED(1)
     STDMETHOD(LookupObject)(BSTR name, REFIID iid, void** object) override
     {
@@ -144,21 +132,28 @@ private:
     StatePtr m_state;
 };
 
-class CFakeReporter : public IKovSnapshotReporter, public IKovReporterServices, public CRefCounted {
+// The reporter; its second interface only when made withServices.
+class CFakeReporter final : public CComObject<CFakeReporter, IKovSnapshotReporter, IKovReporterServices> {
 public:
     CFakeReporter(StatePtr state, bool withServices) : m_state(std::move(state)), m_withServices(withServices) {}
-    FAKE_UNKNOWN()
+
+    static const ComInterfaceEntry* InterfaceTable()
+    {
+        static const ComInterfaceEntry table[] = {
+            ComEntry<CFakeReporter, IUnknown, IKovSnapshotReporter>(IID_IUnknown),
+            ComEntry<CFakeReporter, IKovSnapshotReporter>(IID_IKovSnapshotReporter),
+            ComEntry<CFakeReporter, IKovReporterServices>(IID_IKovReporterServices),
+            ComTableEnd(),
+        };
+        return table;
+    }
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
     {
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IKovSnapshotReporter))
-            *ppv = static_cast<IKovSnapshotReporter*>(this);
-        else if (m_withServices && IsEqualIID(riid, IID_IKovReporterServices))
-            *ppv = static_cast<IKovReporterServices*>(this);
-        else
+        if (!m_withServices && IsEqualIID(riid, IID_IKovReporterServices)) {
+            *ppv = nullptr;
             return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        }
+        return CComObject::QueryInterface(riid, ppv);
     }
 
     STDMETHOD(SaveSnapshot)(BSTR folder, LONG option1, LONG option2, BSTR* fileName, VARIANT* highlight,
@@ -203,22 +198,10 @@ private:
     bool m_withServices;
 };
 
-class CFakeFileSystem : public IKovFileSystemObjMng, public CRefCounted {
+class CFakeFileSystem final
+    : public CFake<CFakeFileSystem, CUncalled13<IKovFileSystemObjMng>, &IID_IKovFileSystemObjMng> {
 public:
     explicit CFakeFileSystem(StatePtr state) : m_state(std::move(state)) {}
-    FAKE_UNKNOWN()
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IKovFileSystemObjMng))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IKovFileSystemObjMng*>(this);
-        AddRef();
-        return S_OK;
-    }
-    FAKE_RESERVED(1) FAKE_RESERVED(2) FAKE_RESERVED(3) FAKE_RESERVED(4) FAKE_RESERVED(5) FAKE_RESERVED(6)
-    FAKE_RESERVED(7) FAKE_RESERVED(8) FAKE_RESERVED(9) FAKE_RESERVED(10) FAKE_RESERVED(11) FAKE_RESERVED(12)
-    FAKE_RESERVED(13)
     STDMETHOD(GetReportFilePath)(BSTR folder, BSTR fileName, BSTR* path) override
     {
         m_state->calls.push_back("GetReportFilePath(" + Text(folder) + "," + Text(fileName) + ")");
@@ -236,22 +219,10 @@ private:
     StatePtr m_state;
 };
 
-class CFakeScreenShotUtil : public IKovScreenShotUtil, public CRefCounted {
+class CFakeScreenShotUtil final
+    : public CFake<CFakeScreenShotUtil, CUncalled13<IKovScreenShotUtil>, &IID_IKovScreenShotUtil> {
 public:
     explicit CFakeScreenShotUtil(StatePtr state) : m_state(std::move(state)) {}
-    FAKE_UNKNOWN()
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IKovScreenShotUtil))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IKovScreenShotUtil*>(this);
-        AddRef();
-        return S_OK;
-    }
-    FAKE_RESERVED(1) FAKE_RESERVED(2) FAKE_RESERVED(3) FAKE_RESERVED(4) FAKE_RESERVED(5) FAKE_RESERVED(6)
-    FAKE_RESERVED(7) FAKE_RESERVED(8) FAKE_RESERVED(9) FAKE_RESERVED(10) FAKE_RESERVED(11) FAKE_RESERVED(12)
-    FAKE_RESERVED(13)
     STDMETHOD(EndSave)(LONG reserved) override
     {
         m_state->calls.push_back("EndSave(" + Number(reserved) + ")");
@@ -282,21 +253,10 @@ std::string PictureHostState::CallText() const
     return text;
 }
 
-// A class object that lives with the host; its objects are made by a function.
-class CFakePictureHost::Factory : public IClassFactory {
+// A class object of the host; its objects are made by a function.
+class CFakePictureHost::Factory final : public CFake<Factory, IClassFactory, &IID_IClassFactory> {
 public:
     explicit Factory(std::function<HRESULT(REFIID, void**)> create) : m_create(std::move(create)) {}
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHOD_(ULONG, AddRef)() override { return ++m_references; }
-    STDMETHOD_(ULONG, Release)() override { return --m_references; }
     STDMETHOD(CreateInstance)(IUnknown* outer, REFIID riid, void** ppv) override
     {
         *ppv = nullptr;
@@ -308,7 +268,6 @@ public:
 
 private:
     std::function<HRESULT(REFIID, void**)> m_create;
-    ULONG m_references = 1;
 };
 
 namespace {
@@ -328,22 +287,22 @@ HRESULT Hand(Fake* object, REFIID riid, void** ppv)
 CFakePictureHost::CFakePictureHost() : m_state(std::make_shared<PictureHostState>())
 {
     StatePtr state = m_state;
-    m_fileSystemFactory = std::make_unique<Factory>([state](REFIID riid, void** ppv) -> HRESULT {
+    m_fileSystemFactory = CInterfacePtr<Factory>(new Factory([state](REFIID riid, void** ppv) -> HRESULT {
         if (!state->fileSystemCreatable)
             return E_OUTOFMEMORY;
         ++state->fileSystemObjects;
         return Hand(new CFakeFileSystem(state), riid, ppv);
-    });
-    m_screenShotFactory = std::make_unique<Factory>([state](REFIID riid, void** ppv) -> HRESULT {
+    }));
+    m_screenShotFactory = CInterfacePtr<Factory>(new Factory([state](REFIID riid, void** ppv) -> HRESULT {
         if (!state->screenShotCreatable)
             return E_ACCESSDENIED;
         ++state->screenShotUtilities;
         return Hand(new CFakeScreenShotUtil(state), riid, ppv);
-    });
+    }));
     m_fileSystemClass = std::make_unique<CScopedClass>(W("Talvex.FileSystemObjMng"), CLSID_FakeFileSystemObjMng,
-                                                       m_fileSystemFactory.get());
+                                                       m_fileSystemFactory.Get());
     m_screenShotClass =
-        std::make_unique<CScopedClass>(W("Talvex.SSUtil"), CLSID_FakeSSUtil, m_screenShotFactory.get());
+        std::make_unique<CScopedClass>(W("Talvex.SSUtil"), CLSID_FakeSSUtil, m_screenShotFactory.Get());
 }
 
 CFakePictureHost::~CFakePictureHost()

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/HostPictureInterfaces.h"
+#include "host/HostPictureInterfaces.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 #include "support/ClassRegistration.h"
 
@@ -88,8 +89,8 @@ public:
 private:
     class Factory;
     std::shared_ptr<PictureHostState> m_state;
-    std::unique_ptr<Factory> m_fileSystemFactory;
-    std::unique_ptr<Factory> m_screenShotFactory;
+    CInterfacePtr<Factory> m_fileSystemFactory;
+    CInterfacePtr<Factory> m_screenShotFactory;
     std::unique_ptr<CScopedClass> m_fileSystemClass;
     std::unique_ptr<CScopedClass> m_screenShotClass;
 };

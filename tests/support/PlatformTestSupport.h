@@ -10,6 +10,7 @@
 #include <string>
 
 #include "pal/pal.h"
+#include "pal/variant_holder.h"
 #include "support/TestSupport.h"
 
 namespace test {
@@ -64,30 +65,27 @@ inline std::string Utf16Bytes(const WideString& text)
 }
 
 
-// A VARIANT that is cleared when it goes away. The setters clear it first.
-class ScopedVariant {
+// A VARIANT that is cleared when it goes away (the layer's CVariantValue),
+// with the short setter names the platform tests use. The setters clear it
+// first and chain.
+class ScopedVariant : public CVariantValue {
 public:
-    ScopedVariant() { VariantInit(&m_value); }
-    ~ScopedVariant() { VariantClear(&m_value); }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
+    VARIANT* get() { return Get(); }
+    VARTYPE vt() const { return Type(); }
 
-    VARIANT* get() { return &m_value; }
-    VARTYPE vt() const { return V_VT(&m_value); }
-
-    ScopedVariant& Bstr(const WCHAR* text); // a null text gives a null BSTR
-    ScopedVariant& I2(SHORT value);
-    ScopedVariant& I4(LONG value);
-    ScopedVariant& R4(FLOAT value);
-    ScopedVariant& R8(DOUBLE value);
-    ScopedVariant& Date(DATE value);
-    ScopedVariant& Bool(bool value);
-    ScopedVariant& Null();
-    ScopedVariant& Dispatch(IDispatch* object); // takes a reference of its own
-    ScopedVariant& Unknown(IUnknown* object);   // takes a reference of its own
+    ScopedVariant& Bstr(const WCHAR* text) { return Set(SetText(text)); } // a null text gives a null BSTR
+    ScopedVariant& I2(SHORT value) { return Set(SetI2(value)); }
+    ScopedVariant& I4(LONG value) { return Set(SetI4(value)); }
+    ScopedVariant& R4(FLOAT value) { return Set(SetR4(value)); }
+    ScopedVariant& R8(DOUBLE value) { return Set(SetR8(value)); }
+    ScopedVariant& Date(DATE value) { return Set(SetDate(value)); }
+    ScopedVariant& Bool(bool value) { return Set(SetBool(value)); }
+    ScopedVariant& Null() { return Set(SetNull()); }
+    ScopedVariant& Dispatch(IDispatch* object) { return Set(SetDispatch(object)); } // takes a reference of its own
+    ScopedVariant& Unknown(IUnknown* object) { return Set(SetUnknown(object)); }    // takes a reference of its own
 
 private:
-    VARIANT m_value;
+    ScopedVariant& Set(CVariantValue&) { return *this; }
 };
 
 // A BSTR's text as UTF-8, for readable comparisons.

@@ -4,29 +4,44 @@
 
 #include <atomic>
 
-#include "core/VariantValue.h"
+#include "pal/com_object.h"
+#include "pal/variant_holder.h"
 #include "support/PlatformTestSupport.h"
 
 namespace test {
 
 // ---- CTestLogger ----
 
-CTestLogger::CTestLogger(ProductLevel level) : CAnnalistImp(level) {}
+bool CTestHostLibraries::FindExecutionEngine(ExecutionEngineEntryPoints& entry)
+{
+    if (!engine)
+        return CHostLibraries::FindExecutionEngine(entry);
+    entry = *engine;
+    return entry.getExecutionEngine && entry.getExecutableTest;
+}
+
+bool CTestHostLibraries::FindDiagnosticLog(DiagnosticLogEntryPoints& entry)
+{
+    if (!log)
+        return CHostLibraries::FindDiagnosticLog(entry);
+    entry = *log;
+    return true;
+}
+
+CTestLogger::CTestLogger(ProductLevel level) : CAnnalistImp(level, std::make_unique<CTestHostLibraries>()) {}
 
 STDMETHODIMP CTestLogger::QueryInterface(REFIID riid, void** ppvObject)
 {
-    if (!ppvObject)
-        return E_POINTER;
-    *ppvObject = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_ILogMedia2) ||
-        IsEqualIID(riid, IID_ILogMedia3))
-        *ppvObject = static_cast<ILogMedia3*>(this);
-    else if (IsEqualIID(riid, IID_IAnnalistAdditionalInfo) || IsEqualIID(riid, IID_IAnnalistAdditionalInfo2))
-        *ppvObject = static_cast<IAnnalistAdditionalInfo2*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    static const ComInterfaceEntry table[] = {
+        ComEntry<CTestLogger, IUnknown, ILogMedia3>(IID_IUnknown),
+        ComEntry<CTestLogger, IDispatch, ILogMedia3>(IID_IDispatch),
+        ComEntry<CTestLogger, ILogMedia2>(IID_ILogMedia2),
+        ComEntry<CTestLogger, ILogMedia3>(IID_ILogMedia3),
+        ComEntry<CTestLogger, IAnnalistAdditionalInfo, IAnnalistAdditionalInfo2>(IID_IAnnalistAdditionalInfo),
+        ComEntry<CTestLogger, IAnnalistAdditionalInfo2>(IID_IAnnalistAdditionalInfo2),
+        ComTableEnd(),
+    };
+    return QueryComInterface(this, table, riid, ppvObject);
 }
 
 STDMETHODIMP_(ULONG) CTestLogger::AddRef() { return ++m_references; }
@@ -47,28 +62,6 @@ STDMETHODIMP CTestLogger::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIAN
     return E_NOTIMPL;
 }
 
-const EventNode* CTestLogger::Node(LONG id) const
-{
-    auto found = State().nodesById.find(id);
-    return found == State().nodesById.end() ? nullptr : found->second.get();
-}
-
-bool CTestLogger::FindExecutionEngine(ExecutionEngineEntryPoints& entry)
-{
-    if (!m_engine)
-        return CAnnalistImp::FindExecutionEngine(entry);
-    entry = *m_engine;
-    return entry.getExecutionEngine && entry.getExecutableTest;
-}
-
-bool CTestLogger::FindDiagnosticLog(DiagnosticLogEntryPoints& entry)
-{
-    if (!m_log)
-        return CAnnalistImp::FindDiagnosticLog(entry);
-    entry = *m_log;
-    return true;
-}
-
 TestLoggerPtr CreateTestLogger(ProductLevel level)
 {
     return TestLoggerPtr(new CTestLogger(level));
@@ -78,17 +71,9 @@ TestLoggerPtr CreateTestLogger(ProductLevel level)
 
 namespace {
 
-class CTextKey {
+class CTextKey : public CVariantValue {
 public:
-    explicit CTextKey(const char* key)
-    {
-        V_VT(m_key.Get()) = VT_BSTR;
-        V_BSTR(m_key.Get()) = SysAllocString(Utf8ToUtf16(key).c_str());
-    }
-    VARIANT* Get() { return m_key.Get(); }
-
-private:
-    CVariantValue m_key;
+    explicit CTextKey(const char* key) { SetText(Utf8ToUtf16(key).c_str()); }
 };
 
 } // namespace
@@ -109,36 +94,27 @@ CTestDescription& CTestDescription::Value(const char* key, VARIANT* value)
 CTestDescription& CTestDescription::Text(const char* key, const std::string& value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_BSTR;
     WideString wide = Utf8ToUtf16(value);
-    V_BSTR(item.Get()) = SysAllocStringLen(wide.c_str(), static_cast<UINT>(wide.size()));
+    item.SetOwnedText(SysAllocStringLen(wide.c_str(), static_cast<UINT>(wide.size())));
     return Value(key, item.Get());
 }
 
 CTestDescription& CTestDescription::Int(const char* key, LONG value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_I4;
-    V_I4(item.Get()) = value;
-    return Value(key, item.Get());
+    return Value(key, item.SetI4(value).Get());
 }
 
 CTestDescription& CTestDescription::Flag(const char* key, bool value)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_BOOL;
-    V_BOOL(item.Get()) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return Value(key, item.Get());
+    return Value(key, item.SetBool(value).Get());
 }
 
 CTestDescription& CTestDescription::Object(const char* key, IUnknown* object)
 {
     CVariantValue item;
-    V_VT(item.Get()) = VT_UNKNOWN;
-    V_UNKNOWN(item.Get()) = object;
-    if (object)
-        object->AddRef();
-    return Value(key, item.Get());
+    return Value(key, item.SetUnknown(object).Get());
 }
 
 bool CTestDescription::Has(const char* key) const

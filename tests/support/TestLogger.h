@@ -1,22 +1,38 @@
 // Helpers of the tests that drive the logger through its interface methods: a
-// minimal COM object around CAnnalistImp, event descriptions, event times, and
-// the logger's registry settings.
+// minimal COM object around CAnnalistImp with stand-ins for the host's
+// libraries, event descriptions, event times, and the logger's registry
+// settings.
 #pragma once
 
+#include <atomic>
 #include <initializer_list>
 #include <memory>
 #include <string>
 
 #include "core/AnnalistImp.h"
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 #include "support/TestSupport.h"
 
 namespace test {
 
+// The host's libraries as a test gives them: the stand-ins it names, else the
+// libraries of the process (the pointers must outlive the logger's use).
+class CTestHostLibraries : public CHostLibraries {
+public:
+    const ExecutionEngineEntryPoints* engine = nullptr;
+    const DiagnosticLogEntryPoints* log = nullptr;
+
+protected:
+    bool FindExecutionEngine(ExecutionEngineEntryPoints& entry) override;
+    bool FindDiagnosticLog(DiagnosticLogEntryPoints& entry) override;
+};
+
 // The logger as a plain COM object: QueryInterface answers IUnknown, IDispatch,
-// ILogMedia2/3 and the two custom interfaces; the IDispatch methods are not
-// implemented. Created with one reference (see CreateTestLogger).
+// ILogMedia2/3 and the two custom interfaces from an interface table; the
+// IDispatch methods are not implemented. Its reference count is its own
+// (CComObject makes the logger with its default constructor, and a test
+// chooses the level). Created with one reference (see CreateTestLogger).
 class CTestLogger : public CAnnalistImp {
 public:
     explicit CTestLogger(ProductLevel level = ProductLevel::Current);
@@ -30,28 +46,25 @@ public:
     STDMETHOD(Invoke)(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                       VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
-    using CAnnalistImp::IterationFolderPrefix;
-    using CAnnalistImp::LastEventId;
-    using CAnnalistImp::NodeCounter;
-    using CAnnalistImp::ResultsFolder;
+    using CAnnalistImp::Results;
+    using CAnnalistImp::Run;
+    using CAnnalistImp::Settings;
     using CAnnalistImp::State;
-    // The node of an id in the id map; null when it is not there.
-    const EventNode* Node(LONG id) const;
+    // The node of an id in the registry; null when it is not there.
+    const EventNode* Node(LONG id) const { return Run().FindNode(id); }
 
     // Stand-ins for the host's libraries, used in place of looking them up in
     // the process (the pointers must outlive the logger's use of them).
-    void UseExecutionEngine(const ExecutionEngineEntryPoints* entry) { m_engine = entry; }
-    void UseDiagnosticLog(const DiagnosticLogEntryPoints* entry) { m_log = entry; }
+    void UseExecutionEngine(const ExecutionEngineEntryPoints* entry) { TestHost().engine = entry; }
+    void UseDiagnosticLog(const DiagnosticLogEntryPoints* entry) { TestHost().log = entry; }
 
 protected:
     ~CTestLogger() override = default;
-    bool FindExecutionEngine(ExecutionEngineEntryPoints& entry) override;
-    bool FindDiagnosticLog(DiagnosticLogEntryPoints& entry) override;
 
 private:
-    ULONG m_references = 0;
-    const ExecutionEngineEntryPoints* m_engine = nullptr;
-    const DiagnosticLogEntryPoints* m_log = nullptr;
+    CTestHostLibraries& TestHost() { return static_cast<CTestHostLibraries&>(Host()); }
+
+    std::atomic<ULONG> m_references{0};
 };
 
 typedef CInterfacePtr<CTestLogger> TestLoggerPtr;

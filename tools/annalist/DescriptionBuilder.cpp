@@ -4,21 +4,9 @@
 
 #include "annalist/HostObjects.h"
 #include "annalist/TextConversion.h"
+#include "pal/variant_holder.h"
 
 namespace {
-
-// A VARIANT cleared when it goes away.
-class CScopedVariant {
-public:
-    CScopedVariant() { VariantInit(&m_value); }
-    ~CScopedVariant() { VariantClear(&m_value); }
-    CScopedVariant(const CScopedVariant&) = delete;
-    CScopedVariant& operator=(const CScopedVariant&) = delete;
-    VARIANT* Get() { return &m_value; }
-
-private:
-    VARIANT m_value;
-};
 
 bool MakeBstr(const std::string& utf8, VARIANT* out, std::string& reason)
 {
@@ -71,7 +59,7 @@ bool MakeParameters(const Json& list, VARIANT* out, std::string& reason)
         }
         WideString name;
         LONG direction = 0;
-        CScopedVariant value;
+        CVariantValue value;
         bool haveName = false;
         for (auto it = item.begin(); it != item.end(); ++it) {
             const std::string& key = it.key();
@@ -215,13 +203,13 @@ bool BuildDescription(const Json& description, CInterfacePtr<IDictionary>& dicti
         return false;
     }
     for (auto it = description.begin(); it != description.end(); ++it) {
-        CScopedVariant key;
+        CVariantValue key;
         std::string inner;
         if (!MakeBstr(it.key(), key.Get(), inner)) {
             reason = "desc key: " + inner;
             return false;
         }
-        CScopedVariant value;
+        CVariantValue value;
         if (!VariantFromJson(it.value(), true, value.Get(), inner)) {
             reason = "desc \"" + it.key() + "\": " + inner;
             return false;

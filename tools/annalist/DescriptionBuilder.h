@@ -15,7 +15,7 @@
 #include <string>
 
 #include "annalist/ReplayCall.h"
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "pal/pal.h"
 
 // One value. `out` must be empty (VariantInit); it stays empty on failure.

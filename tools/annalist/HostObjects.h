@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/HostInterfaces.h"
+#include "host/HostInterfaces.h"
 #include "pal/com_object.h"
 
 // A new object with one reference, which the caller owns.

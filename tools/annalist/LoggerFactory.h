@@ -3,7 +3,7 @@
 // object (the library linked in) for an instance.
 #pragma once
 
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "core/LoggerInterfaces.h"
 #include "pal/pal.h"
 

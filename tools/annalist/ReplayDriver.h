@@ -25,7 +25,7 @@
 #include "annalist/ReplayCall.h"
 #include "annalist/ReplaySettings.h"
 #include "annalist/ReplaySummary.h"
-#include "core/InterfacePtr.h"
+#include "pal/interface_ptr.h"
 #include "core/LoggerInterfaces.h"
 
 class CReplayDriver {

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "component/ModuleTypeLib.h"
+#include "pal/interface_ptr.h"
 
 namespace {
 
@@ -17,30 +18,36 @@ HRESULT LoggerTypeInfo(ITypeInfo** typeInfo)
 {
     std::lock_guard<std::mutex> lock(g_typeInfoLock);
     if (!g_typeInfo) {
-        ITypeLib* library = nullptr;
-        HRESULT hr = LoadModuleTypeLib(PAL_GetLibraryModule(), &library);
+        CInterfacePtr<ITypeLib> library;
+        HRESULT hr = LoadModuleTypeLib(PAL_GetLibraryModule(), library.Out());
         if (FAILED(hr))
             return hr;
-        ITypeInfo* dispatchInfo = nullptr;
-        hr = library->GetTypeInfoOfGuid(IID_ILogMedia3, &dispatchInfo);
-        library->Release();
+        CInterfacePtr<ITypeInfo> dispatchInfo;
+        hr = library->GetTypeInfoOfGuid(IID_ILogMedia3, dispatchInfo.Out());
         if (FAILED(hr))
             return hr;
         // A dual interface is described twice; invoking goes through the
         // vtable description.
         HREFTYPE vtableRef = 0;
-        ITypeInfo* vtableInfo = nullptr;
+        CInterfacePtr<ITypeInfo> vtableInfo;
         if (SUCCEEDED(dispatchInfo->GetRefTypeOfImplType(-1, &vtableRef)) &&
-            SUCCEEDED(dispatchInfo->GetRefTypeInfo(vtableRef, &vtableInfo))) {
-            dispatchInfo->Release();
-            g_typeInfo = vtableInfo;
-        } else {
-            g_typeInfo = dispatchInfo;
-        }
+            SUCCEEDED(dispatchInfo->GetRefTypeInfo(vtableRef, vtableInfo.Out())))
+            g_typeInfo = vtableInfo.Detach();
+        else
+            g_typeInfo = dispatchInfo.Detach();
     }
     g_typeInfo->AddRef();
     *typeInfo = g_typeInfo;
     return S_OK;
+}
+
+// The type information for a call that names the interface riid: only
+// IID_NULL is known.
+HRESULT TypeInfoForCall(REFIID riid, CInterfacePtr<ITypeInfo>& typeInfo)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    return LoggerTypeInfo(typeInfo.Out());
 }
 
 } // namespace
@@ -65,29 +72,19 @@ HRESULT CLoggerDispatch::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo)
 
 HRESULT CLoggerDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* typeInfo = nullptr;
-    HRESULT hr = LoggerTypeInfo(&typeInfo);
-    if (FAILED(hr))
-        return hr;
-    hr = DispGetIDsOfNames(typeInfo, rgszNames, cNames, rgDispId);
-    typeInfo->Release();
-    return hr;
+    CInterfacePtr<ITypeInfo> typeInfo;
+    HRESULT hr = TypeInfoForCall(riid, typeInfo);
+    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), rgszNames, cNames, rgDispId);
 }
 
 HRESULT CLoggerDispatch::Invoke(ILogMedia3* target, DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
                                 DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* typeInfo = nullptr;
-    HRESULT hr = LoggerTypeInfo(&typeInfo);
-    if (FAILED(hr))
-        return hr;
-    hr = DispInvoke(target, typeInfo, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
-    typeInfo->Release();
-    return hr;
+    CInterfacePtr<ITypeInfo> typeInfo;
+    HRESULT hr = TypeInfoForCall(riid, typeInfo);
+    return FAILED(hr) ? hr
+                      : DispInvoke(target, typeInfo.Get(), dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo,
+                                   puArgErr);
 }
 
 void CLoggerDispatch::Release()

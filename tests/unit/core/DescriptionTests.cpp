@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Description.h"
+#include "pal/variant_holder.h"
 #include "support/TestLogger.h"
 
 using test::CTestDescription;

@@ -27,7 +27,13 @@ protected:
         const EventNode* node = Node(id);
         return node ? test::Utf16ToUtf8(node->displayName.c_str()) : std::string("<none>");
     }
-    const RunScope& Scope(size_t index) { return Logger()->State().scopes.at(index); }
+    const RunScope& Scope(LONG index)
+    {
+        const RunScope* scope = Logger()->Run().Scope(index);
+        EXPECT_NE(nullptr, scope) << index;
+        return *scope;
+    }
+    const StatusCounts& Counts(LONG index) { return Logger()->Run().Counts(index); }
 
     // StartRepLog, then a test (id 2) and an action (id 3) in it.
     void StartTestAndAction()
@@ -59,8 +65,8 @@ TEST_F(EventRouting, StepsNeedAnOpenScope)
     ASSERT_EQ(S_OK, run->Log("StartRepLog", 1, 0));
     EXPECT_EQ(S_OK, Step("Replay", 5, 0, kovPass));
     EXPECT_EQ(nullptr, Node(5));
-    EXPECT_EQ(1, Logger()->NodeCounter());
-    EXPECT_EQ(0, Logger()->LastEventId());
+    EXPECT_EQ(0, Logger()->Run().RecordCount());
+    EXPECT_EQ(0, Logger()->Run().LastEventId());
 }
 
 TEST_F(EventRouting, ParentsAreFixedToTheLastRecordedEvent)
@@ -74,7 +80,7 @@ TEST_F(EventRouting, ParentsAreFixedToTheLastRecordedEvent)
     // An unknown parent gives the last recorded event.
     ASSERT_EQ(S_OK, Step("Replay", 11, 999, kovPass));
     EXPECT_EQ(10, Node(11)->parentId);
-    EXPECT_EQ(11, Logger()->LastEventId());
+    EXPECT_EQ(11, Logger()->Run().LastEventId());
 
     EXPECT_EQ(1, Node(2)->recordNumber);
     EXPECT_EQ(2, Node(3)->recordNumber);
@@ -84,9 +90,9 @@ TEST_F(EventRouting, ParentsAreFixedToTheLastRecordedEvent)
 
     // The end of the run resets the ids.
     ASSERT_EQ(S_OK, run->Log("EndRepLog", 20, 0));
-    EXPECT_EQ(0, Logger()->LastEventId());
-    EXPECT_TRUE(Logger()->State().nodesById.empty());
-    EXPECT_TRUE(Logger()->State().scopes.empty());
+    EXPECT_EQ(0, Logger()->Run().LastEventId());
+    EXPECT_EQ(0u, Logger()->Run().NodeCount());
+    EXPECT_EQ(0u, Logger()->Run().ScopeCount());
 }
 
 TEST_F(EventRouting, AnInvalidStatusOfAUserStepIsRefusedAndItsNumberReused)
@@ -205,7 +211,7 @@ TEST_F(EventRouting, EndTestGivesBackTheStatusSoFar)
     CTestDescription endAction;
     ASSERT_EQ(S_OK, run->Log("EndAction", 5, 3, endAction));
     EXPECT_EQ(VT_I4, endAction.GetType("ReturnLogStatus"));
-    EXPECT_EQ(1u, Logger()->State().scopeStack.size());
+    EXPECT_EQ(1u, Logger()->Run().OpenScopeCount());
     EXPECT_EQ(1, Scope(1).ended);
 
     // Events after the scopes have ended are dropped.
@@ -227,10 +233,10 @@ TEST_F(EventRouting, CountersFollowStatusesAndSetStatus)
     ASSERT_EQ(S_OK, Step("Replay", 13, 12, kovInfo));
     ASSERT_EQ(S_OK, Step("Context", 14, 13, kovFail)); // never counted
     ASSERT_EQ(S_OK, Step("Table", 15, 14, kovFail));   // never counted, written at once
-    for (size_t index : {0u, 1u}) {
-        EXPECT_EQ(1, Scope(index).passedCount) << index;
-        EXPECT_EQ(1, Scope(index).failedCount) << index;
-        EXPECT_EQ(1, Scope(index).warningCount) << index;
+    for (LONG index : {0, 1}) {
+        EXPECT_EQ(1, Counts(index).passed) << index;
+        EXPECT_EQ(1, Counts(index).failed) << index;
+        EXPECT_EQ(1, Counts(index).warnings) << index;
     }
 
     // Done changes nothing; Failed on a passed step moves the count.
@@ -238,20 +244,20 @@ TEST_F(EventRouting, CountersFollowStatusesAndSetStatus)
     EXPECT_EQ(kovFail, Node(11)->status);
     EXPECT_EQ(S_OK, Logger()->SetStatus(10, kovFail));
     EXPECT_EQ(kovFail, Node(10)->status);
-    EXPECT_EQ(0, Scope(1).passedCount);
-    EXPECT_EQ(2, Scope(1).failedCount);
-    EXPECT_EQ(0, Scope(0).passedCount);
-    EXPECT_EQ(2, Scope(0).failedCount);
+    EXPECT_EQ(0, Counts(1).passed);
+    EXPECT_EQ(2, Counts(1).failed);
+    EXPECT_EQ(0, Counts(0).passed);
+    EXPECT_EQ(2, Counts(0).failed);
     // Passed raises an information step; not a warning one.
     EXPECT_EQ(S_OK, Logger()->SetStatus(13, kovPass));
     EXPECT_EQ(kovPass, Node(13)->status);
-    EXPECT_EQ(1, Scope(1).passedCount);
+    EXPECT_EQ(1, Counts(1).passed);
     EXPECT_EQ(S_OK, Logger()->SetStatus(12, kovPass));
     EXPECT_EQ(kovWarning, Node(12)->status);
     // The counters follow whatever the node's type.
     EXPECT_EQ(S_OK, Logger()->SetStatus(14, kovWarning));
     EXPECT_EQ(kovFail, Node(14)->status);
-    EXPECT_EQ(2, Scope(1).failedCount);
+    EXPECT_EQ(2, Counts(1).failed);
 
     test::TakeErrorDescription();
     EXPECT_EQ(static_cast<HRESULT>(0x80040329L), Logger()->SetStatus(999, kovFail));
@@ -281,17 +287,17 @@ TEST_F(EventRouting, RunIdentityIsReadOnlyForARealRun)
     CTestDescription missing;
     missing.Text("ShortTestset", "Set");
     ASSERT_EQ(S_OK, run->Log("ReportPrepareRun", 1, 0, missing));
-    EXPECT_TRUE(Logger()->State().testSet.IsEmpty());
+    EXPECT_TRUE(Logger()->State().identity.testSet.IsEmpty());
     CTestDescription debug;
     debug.Int("DebugRunMode", 1).Text("ShortTestset", "Set");
     ASSERT_EQ(S_OK, run->Log("ReportPrepareRun", 1, 0, debug));
-    EXPECT_TRUE(Logger()->State().testSet.IsEmpty());
+    EXPECT_TRUE(Logger()->State().identity.testSet.IsEmpty());
     CTestDescription real;
     real.Int("DebugRunMode", 0).Text("ShortTestset", "Set").Text("TestVersionInVC", "v3");
     ASSERT_EQ(S_OK, run->Log("ReportPrepareRun", 1, 0, real));
-    EXPECT_TRUE(Logger()->State().testSet == W("Set"));
-    EXPECT_TRUE(Logger()->State().testInstance == W("1"));
-    EXPECT_TRUE(Logger()->State().testVersion == W("v3"));
+    EXPECT_TRUE(Logger()->State().identity.testSet == W("Set"));
+    EXPECT_TRUE(Logger()->State().identity.testInstance == W("1"));
+    EXPECT_TRUE(Logger()->State().identity.testVersion == W("v3"));
 }
 
 TEST_F(EventRouting, TheEventTimeIsReadThroughAReference)
@@ -433,5 +439,5 @@ TEST_F(EventRouting, RepeatedEventIdsAreHeldOnce)
     ASSERT_NE(nullptr, run->Logger()->Node(11));
     EXPECT_TRUE(run->Logger()->Node(11)->displayName == W("inner"));
     ASSERT_EQ(S_OK, run->Log("EndRepLog", 12, 0));
-    EXPECT_TRUE(run->Logger()->State().nodesById.empty());
+    EXPECT_EQ(0u, run->Logger()->Run().NodeCount());
 }

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "core/Description.h"
 #include "core/IconNumbering.h"
+#include "fs/ResultsFolder.h"
 #include "pal/pal.h"
 #include "support/TestSupport.h"
 #include "support/IconFileTestSupport.h"
@@ -84,11 +86,16 @@ class IconNumbering : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory(m_results.Path() / "Icons"); }
 
-    // Resolves the description's icons and gives "IconIndex", "IconSelIndex".
-    Icons Resolve(Description& description)
+    // Resolves the icons (of the library's group ownGroup, else the ones the
+    // description names) and gives their numbers, which the description gets
+    // as "IconIndex" and "IconSelIndex" too.
+    Icons Resolve(Description& description, LONG ownGroup = 0)
     {
-        EXPECT_EQ(m_numbering.ResolveNodeIcons(description.Get(), m_results.Wide().c_str()), S_OK);
-        return Icons(description.Number(W("IconIndex")), description.Number(W("IconSelIndex")));
+        CDescription reader(description.Get());
+        NodeIconNumbers numbers = m_numbering.ResolveNodeIcons(reader, ownGroup, m_folder);
+        EXPECT_EQ(description.Number(W("IconIndex")), numbers.normal);
+        EXPECT_EQ(description.Number(W("IconSelIndex")), numbers.selected);
+        return Icons(numbers.normal, numbers.selected);
     }
     Icons Resolve(const WideString& path, LONG index)
     {
@@ -113,6 +120,7 @@ protected:
     }
 
     test::TempFolder m_results;
+    CResultsFolder m_folder{m_results.Wide().c_str()};
     CIconNumbering m_numbering;
 };
 
@@ -194,9 +202,9 @@ TEST_F(IconNumbering, FilesOfAnEarlierRunAreSkipped)
     EXPECT_EQ(IconFile(3), AsWritten(OwnIcon(201)));
 
     CBstrString path;
-    EXPECT_EQ(CIconNumbering::FindFreeIconNumber(m_results.Wide().c_str(), 1, path), 6);
+    EXPECT_EQ(CIconNumbering::FindFreeIconNumber(m_folder, 1, path), 6);
     EXPECT_EQ(WideString(path.c_str()), m_results.Wide() + W("\\Icons\\6.ico"));
-    EXPECT_EQ(CIconNumbering::FindFreeIconNumber(m_results.Wide().c_str(), 7, path), 7);
+    EXPECT_EQ(CIconNumbering::FindFreeIconNumber(m_folder, 7, path), 7);
 }
 
 TEST_F(IconNumbering, NumberingStartsAgainAfterAReset)
@@ -234,7 +242,21 @@ TEST_F(IconNumbering, WithoutPathOrIndexBothNumbersAreZero)
 
     EXPECT_EQ(m_numbering.NextIconNumber(), 1);
     EXPECT_FALSE(HasIconFile(1));
-    EXPECT_EQ(m_numbering.ResolveNodeIcons(nullptr, m_results.Wide().c_str()), S_OK);
+}
+
+TEST_F(IconNumbering, TheLibrarysOwnGroupIsNotReadFromTheDescription)
+{
+    // A start handler chose the group: whatever the description names, the
+    // node gets the library's icons, and the host the numbers.
+    Description named;
+    named.Module(W("C:\\elsewhere.dll"), 5).Int(W("DllIconSelIndex"), 6);
+    EXPECT_EQ(Resolve(named, 202), Icons(1, 1));
+    Description empty;
+    EXPECT_EQ(Resolve(empty, 201), Icons(2, 2));
+    Description again;
+    EXPECT_EQ(Resolve(again, 202), Icons(1, 1));
+    EXPECT_EQ(IconFile(1), AsWritten(OwnIcon(202)));
+    EXPECT_EQ(IconFile(2), AsWritten(OwnIcon(201)));
 }
 
 // A source that fails to load gives 0, now and for the rest of the run, and

@@ -32,7 +32,7 @@ TEST(LoggerSettings, EnabledEventTypesEndAtTheFirstMissingValue)
     EXPECT_EQ(0, Disabled(logger.Get(), "User"));
     EXPECT_EQ(1, Disabled(logger.Get(), "Error"));
     EXPECT_EQ(1, Disabled(logger.Get(), "user")); // case-sensitive
-    EXPECT_TRUE(logger->IterationFolderPrefix() == W("Row"));
+    EXPECT_TRUE(logger->Settings().IterationFolderPrefix() == W("Row"));
 
     // Another root adds its types; the set is not emptied.
     test::CTestSettings more;
@@ -41,12 +41,12 @@ TEST(LoggerSettings, EnabledEventTypesEndAtTheFirstMissingValue)
     EXPECT_EQ(S_OK, logger->SetRegistryRoot(CBstrString(more.Root().c_str()).Get()));
     EXPECT_EQ(0, Disabled(logger.Get(), "Replay"));
     EXPECT_EQ(0, Disabled(logger.Get(), "Error"));
-    EXPECT_TRUE(logger->IterationFolderPrefix() == W("Iteration"));
+    EXPECT_TRUE(logger->Settings().IterationFolderPrefix() == W("Iteration"));
 
     // A root that cannot be opened changes nothing and is no error.
     EXPECT_EQ(S_OK, logger->SetRegistryRoot(Bstr("SOFTWARE\\AnnalistTests\\NoSuchKey").Get()));
     EXPECT_EQ(0, Disabled(logger.Get(), "Error"));
-    EXPECT_TRUE(logger->IterationFolderPrefix() == W("Iteration"));
+    EXPECT_TRUE(logger->Settings().IterationFolderPrefix() == W("Iteration"));
 
     LONG* none = nullptr;
     EXPECT_EQ(E_POINTER, logger->IsEventTypeDisabled(Bstr("Replay").Get(), none));
@@ -64,7 +64,7 @@ TEST(LoggerSettings, AValueTooLongForItsBufferEndsTheList)
     EXPECT_EQ(0, Disabled(logger.Get(), std::string(63, 'a').c_str()));
     EXPECT_EQ(1, Disabled(logger.Get(), std::string(64, 'b').c_str()));
     EXPECT_EQ(1, Disabled(logger.Get(), "Replay"));
-    EXPECT_TRUE(logger->IterationFolderPrefix() == W("Row"));
+    EXPECT_TRUE(logger->Settings().IterationFolderPrefix() == W("Row"));
 }
 
 TEST(LoggerSettings, ResultsFolderFollowsTheDirectorySetting)
@@ -78,16 +78,16 @@ TEST(LoggerSettings, ResultsFolderFollowsTheDirectorySetting)
     EXPECT_EQ(E_FAIL, logger->put_ReportPath(path.Get()));
     logger->SetRegistryRoot(CBstrString(settings.Root().c_str()).Get());
     EXPECT_EQ(E_FAIL, logger->put_ReportPath(path.Get()));
-    EXPECT_TRUE(logger->ResultsFolder().IsEmpty());
+    EXPECT_TRUE(logger->Results().Path().IsEmpty());
 
     settings.SetText("Directory", ".");
     EXPECT_EQ(S_OK, logger->put_ReportPath(path.Get()));
-    EXPECT_TRUE(logger->ResultsFolder() == path);
+    EXPECT_TRUE(logger->Results().Path() == path);
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "Icons"));
 
     settings.SetText("Directory", "Report");
     EXPECT_EQ(S_OK, logger->put_ReportPath(path.Get()));
-    EXPECT_EQ(test::Join(folder.Wide(), "Report"), WideString(logger->ResultsFolder().c_str()));
+    EXPECT_EQ(test::Join(folder.Wide(), "Report"), WideString(logger->Results().Path().c_str()));
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "Report" / "Icons"));
 }
 

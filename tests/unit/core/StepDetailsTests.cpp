@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "core/Description.h"
+#include "core/ErrorInfo.h"
 #include "core/StatusFilter.h"
 #include "core/StepDetails.h"
+#include "report/GeneralInfo.h"
 #include "support/FakeHostObjects.h"
 #include "support/TestLogger.h"
 

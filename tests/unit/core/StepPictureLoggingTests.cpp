@@ -94,8 +94,8 @@ const char kTimeoutRestored[] = "SetOption(,DefaultTimeout,20:3,0,0,0,3,0)\n";
 TEST_F(StepPictureLogging, SnapshotIsTakenInTheIterationFolderAndShownInTheBottomPane)
 {
     StartRun();
-    const std::string stepFolder = test::Utf16ToUtf8(run->Logger()->State().scopes.back().folderName.c_str()) +
-                                   "\\Row1";
+    const std::string stepFolder =
+        test::Utf16ToUtf8(run->Logger()->Run().CurrentScope()->folderName.c_str()) + "\\Row1";
     CTestDescription step;
     Step(AskForSnapshot(step, host->NewReporter()), "Click OK").Text("ViewType", "Sell.Explorer.2");
     ASSERT_EQ(S_OK, run->Log("Replay", 10, 4, step));

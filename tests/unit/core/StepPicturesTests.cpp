@@ -10,6 +10,7 @@
 
 #include "core/Description.h"
 #include "core/StepPictures.h"
+#include "fs/ResultsFolder.h"
 #include "pal/pal.h"
 #include "support/ClassRegistration.h"
 #include "support/FakePictureHost.h"
@@ -99,13 +100,13 @@ HRESULT SnapshotWith(CStepPictures& pictures, IDictionary* dictionary, const WCH
                      EventNode* node, VARIANT* viewType)
 {
     CDescription description(dictionary);
-    return pictures.SaveStepSnapshot(description, results, folder, node, viewType);
+    return pictures.SaveStepSnapshot(description, CResultsFolder(results), folder, node, viewType);
 }
 HRESULT UsersPictureWith(CStepPictures& pictures, IDictionary* dictionary, const WCHAR* results,
                          const WCHAR* folder, EventNode* node)
 {
     CDescription description(dictionary);
-    return pictures.SaveUsersPicture(description, results, folder, node);
+    return pictures.SaveUsersPicture(description, CResultsFolder(results), folder, node);
 }
 
 struct DiagnosticLine {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fs/FolderServices.h"
+#include "fs/ResultsFolder.h"
 #include "support/FolderServicesTestSupport.h"
 #include "support/FakeHostApplication.h"
 
@@ -16,6 +17,12 @@ protected:
     void SetUp() override { ASSERT_TRUE(m_host.Registered()); }
 
     WideString Path(const char* relative) const { return m_folder.Wide() + W("\\") + test::Utf8ToUtf16(relative); }
+    // A path inside the folder without the folder: what CResultsFolder takes.
+    WideString Relative(const WideString& path) const { return path.substr(m_folder.Wide().size() + 1); }
+    bool CreateFolder(const WideString& path, ULONGLONG threshold)
+    {
+        return m_results.CreateFolder(Relative(path).c_str(), threshold);
+    }
 
     // The root of a path as the platform reduces it.
     static WideString RootOf(const WideString& path)
@@ -28,7 +35,7 @@ protected:
 
     test::TempFolder m_folder;
     test::FakeHostApplication m_host;
-    bool m_warn = true;
+    CResultsFolder m_results{m_folder.Wide().c_str()};
 };
 
 } // namespace
@@ -72,37 +79,38 @@ TEST_F(FolderServices, PromptNamesTheDriveOrSpeaksGenerally)
 TEST_F(FolderServices, ExistingFoldersAreASuccessWhateverTheirLength)
 {
     WideString made = Path("made");
-    EXPECT_TRUE(CreateFolderWithRetry(made.c_str(), m_warn, true, 1));
+    EXPECT_TRUE(CreateFolder(made, 1));
     EXPECT_TRUE(test::IsFolder(made));
-    EXPECT_TRUE(CreateFolderWithRetry(made.c_str(), m_warn, true, 1));
+    EXPECT_TRUE(CreateFolder(made, 1));
+    // The results folder itself exists.
+    EXPECT_TRUE(m_results.CreateFolder(W(""), 1));
 
     // A folder whose path is over the limit but which exists already: no
-    // warning, and the caller's flag is left alone.
+    // warning, and the warning is still due.
     WideString longFolder = test::PathOfLength(m_folder.Wide(), "", 258);
     ASSERT_TRUE(CreateDirectoryW(longFolder.c_str(), nullptr));
-    EXPECT_TRUE(CreateFolderWithRetry(longFolder.c_str(), m_warn, true, 1000));
+    EXPECT_TRUE(CreateFolder(longFolder, 1000));
     // A new long folder that the file system accepts is created without comment.
     WideString longNew = test::PathOfLength(m_folder.Wide(), "", 257);
-    EXPECT_TRUE(CreateFolderWithRetry(longNew.c_str(), m_warn, true, 1000));
+    EXPECT_TRUE(CreateFolder(longNew, 1000));
     EXPECT_TRUE(test::IsFolder(longNew));
-    EXPECT_TRUE(m_warn);
+    EXPECT_TRUE(m_results.LongPathWarningDue());
     EXPECT_TRUE(m_host.messages.empty());
 }
 
 TEST_F(FolderServices, AFolderWithoutItsParentFailsAfterShortRetries)
 {
     WideString nested = Path("missing\\child");
-    for (bool checkSpace : {true, false}) {
-        bool created = true;
-        long long ms = test::MillisecondsOf(
-            [&] { created = CreateFolderWithRetry(nested.c_str(), m_warn, checkSpace, 1000); });
-        EXPECT_FALSE(created);
-        EXPECT_GE(ms, test::kRetriesMs);
-    }
+    bool created = true;
+    long long ms = test::MillisecondsOf([&] { created = CreateFolder(nested, 1000); });
+    EXPECT_FALSE(created);
+    EXPECT_GE(ms, test::kRetriesMs);
     EXPECT_FALSE(test::IsFolder(Path("missing")));
     EXPECT_TRUE(m_host.messages.empty());
-    EXPECT_FALSE(CreateFolderWithRetry(W(""), m_warn, true, 1));
-    EXPECT_FALSE(CreateFolderWithRetry(nullptr, m_warn, true, 1));
+    // Without a results folder nothing is created.
+    CResultsFolder none;
+    EXPECT_FALSE(none.CreateFolder(W(""), 1));
+    EXPECT_FALSE(none.CreateFolder(nullptr, 1));
 }
 
 TEST_F(FolderServices, TooLongFolderPathsWarnOncePerRun)
@@ -112,18 +120,18 @@ TEST_F(FolderServices, TooLongFolderPathsWarnOncePerRun)
     WideString path254 = test::PathOfLength(m_folder.Wide(), "missing", 254);
     ASSERT_EQ(path254.size(), 254u);
     bool created = true;
-    long long ms = test::MillisecondsOf([&] { created = CreateFolderWithRetry(path254.c_str(), m_warn, true, 1000); });
+    long long ms = test::MillisecondsOf([&] { created = CreateFolder(path254, 1000); });
     EXPECT_FALSE(created);
     EXPECT_GE(ms, test::kRetriesMs);
     EXPECT_TRUE(m_host.messages.empty());
-    EXPECT_TRUE(m_warn);
+    EXPECT_TRUE(m_results.LongPathWarningDue());
 
     // 255 characters: the warning, and failure at once.
     WideString path255 = test::PathOfLength(m_folder.Wide(), "missing", 255);
-    ms = test::MillisecondsOf([&] { created = CreateFolderWithRetry(path255.c_str(), m_warn, true, 1000); });
+    ms = test::MillisecondsOf([&] { created = CreateFolder(path255, 1000); });
     EXPECT_FALSE(created);
     EXPECT_LT(ms, test::kRetriesMs);
-    EXPECT_FALSE(m_warn);
+    EXPECT_FALSE(m_results.LongPathWarningDue());
     ASSERT_EQ(m_host.messages.size(), 1u);
     const test::HostMessage& warning = m_host.messages[0];
     EXPECT_EQ(warning.text, W("The pathname of the test results folder is too long. The test results may not be "
@@ -135,16 +143,16 @@ TEST_F(FolderServices, TooLongFolderPathsWarnOncePerRun)
 
     // Later folders of the same run fail without another warning.
     WideString path300 = test::PathOfLength(m_folder.Wide(), "missing", 300);
-    EXPECT_FALSE(CreateFolderWithRetry(path300.c_str(), m_warn, true, 1000));
-    EXPECT_FALSE(CreateFolderWithRetry(path255.c_str(), m_warn, false, 1));
+    EXPECT_FALSE(CreateFolder(path300, 1000));
+    EXPECT_FALSE(CreateFolder(path255, 1));
     EXPECT_EQ(m_host.messages.size(), 1u);
 
-    // The next run (the flag set again) is warned once more.
-    m_warn = true;
-    EXPECT_FALSE(CreateFolderWithRetry(path300.c_str(), m_warn, true, 1000));
-    EXPECT_FALSE(CreateFolderWithRetry(path255.c_str(), m_warn, true, 1000));
+    // The next run (the warning rearmed) is warned once more.
+    m_results.RearmLongPathWarning();
+    EXPECT_FALSE(CreateFolder(path300, 1000));
+    EXPECT_FALSE(CreateFolder(path255, 1000));
     EXPECT_EQ(m_host.messages.size(), 2u);
-    EXPECT_FALSE(m_warn);
+    EXPECT_FALSE(m_results.LongPathWarningDue());
 }
 
 TEST_F(FolderServices, StreamsOpenOrFailWithoutAPromptWhileThereIsSpace)

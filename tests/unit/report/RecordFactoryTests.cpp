@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "fs/ResultsPath.h"
+#include "fs/ResultsFolder.h"
 #include "report/EventTime.h"
 #include "report/RecordFactory.h"
 #include "report/XMLRootRecords.h"
@@ -86,16 +86,14 @@ protected:
         scope.startTime = At(5, 5);
         scope.endTime = At(6, 0);
         scope.closeToId = closeToId;
-        state.scopes.push_back(scope);
-        state.scopeStack.push_back(static_cast<LONG>(state.scopes.size() - 1));
-        return state.scopes.back();
+        return run.OpenScope(scope);
     }
 
     // The core's end of a scope: its elements closed, then the scope popped.
     void EndScope(CRecordFactory& factory)
     {
-        factory.CloseOpenElementsTo(state.scopes[static_cast<size_t>(state.scopeStack.back())].closeToId);
-        state.scopeStack.pop_back();
+        factory.CloseOpenElementsTo(run.CurrentScope()->closeToId);
+        run.CloseScope();
     }
 
     std::unique_ptr<EventNode> MakeNode(LONG id, LONG parent, LONG record, const char* type, const char* name,
@@ -130,8 +128,12 @@ protected:
         ASSERT_TRUE(factory.QueueReportRecord(xrkStartAction, Register(factory, 2, 1, 2, "StartAction", "Action1 Summary")));
     }
 
+    // The results folder the writer writes into.
+    CResultsFolder Folder() const { return CResultsFolder(folder.Wide().c_str()); }
+
     test::TempFolder folder;
     RunState state;
+    CRunModel run;
     ProductLevel level = ProductLevel::Current;
 };
 
@@ -139,21 +141,22 @@ protected:
 
 TEST_F(RecordFactoryTest, SiblingsCloseEachOtherAndStatusesReachTheAncestors)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
-    state.scopes[1].passedCount = 1;
-    state.scopes[1].failedCount = 1;
+    // The core's counts of the two steps that passed and failed.
+    run.CountStatus(0);
+    run.CountStatus(1);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 3, 2, 3, "Replay", "S1", 1)));
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 4, 2, 4, "Replay", "S2", 0)));
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 5, 2, 5, "Replay", "S3", 2)));
     EXPECT_EQ(factory.OpenElementCount(), 3u);
     EndScope(factory); // the action
     EndScope(factory); // the test
-    EXPECT_EQ(state.logStatus, 1);
+    EXPECT_EQ(run.LogStatus(), 1);
     factory.StopWriter(xrkEndRoot);
 
-    EXPECT_TRUE(state.nodesById.empty());
+    EXPECT_EQ(run.NodeCount(), 0u);
     EXPECT_EQ(factory.OpenElementCount(), 0u);
     EXPECT_FALSE(factory.IsWriterRunning());
     EXPECT_EQ(Body(), std::string(kDocStart) + "<Action rID=\"T2\">\r\n<AName><![CDATA[Action1]]></AName>\r\n" +
@@ -161,15 +164,15 @@ TEST_F(RecordFactoryTest, SiblingsCloseEachOtherAndStatusesReachTheAncestors)
                           StepEnd(4, "S2", "Passed") + StepStart(5, "S3") + StepEnd(5, "S3") + "<Summary " +
                           kScopeTimes + "passed=\"1\" failed=\"1\" warnings=\"0\" ></Summary>\r\n" +
                           NodeArgs("StartAction", 2, "Action1 Summary", "Failed") + "</Action>\r\n" + "<Summary " +
-                          kScopeTimes + "passed=\"0\" failed=\"0\" warnings=\"0\" ></Summary>\r\n" +
+                          kScopeTimes + "passed=\"1\" failed=\"1\" warnings=\"0\" ></Summary>\r\n" +
                           NodeArgs("StartTest", 1, "Test Login Summary", "Failed") + "</Doc>\r\n</Report>");
 }
 
 TEST_F(RecordFactoryTest, StatusPropagationFollowsTheMergeRule)
 {
-    CRecordFactory factory(state, level);
+    CRecordFactory factory(state, run, level);
     StartTestAndAction(factory); // no writer: records are built and freed
-    EventNode* action = state.nodesById[2].get();
+    EventNode* action = run.FindNode(2);
     auto step = [&](LONG id, LONG status) {
         ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, id, 2, id, "Replay", "s", status)));
         factory.CloseOpenElementsTo(2);
@@ -185,16 +188,20 @@ TEST_F(RecordFactoryTest, StatusPropagationFollowsTheMergeRule)
     step(7, 3);
     step(8, 4);
     EXPECT_EQ(action->status, 1);
-    EXPECT_EQ(state.nodesById.count(8), 0u);
+    EXPECT_EQ(run.FindNode(8), nullptr);
+    // The end of a run: the factory lets its open elements go, the model
+    // frees the nodes.
     factory.ResetRun();
-    EXPECT_TRUE(state.nodesById.empty());
     EXPECT_EQ(factory.OpenElementCount(), 0u);
+    EXPECT_EQ(run.NodeCount(), 2u);
+    run.Reset();
+    EXPECT_EQ(run.NodeCount(), 0u);
 }
 
 TEST_F(RecordFactoryTest, NestedStepsCloseInnerFirst)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 3, 2, 3, "Replay", "Outer")));
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 4, 3, 4, "Replay", "Inner", 3)));
@@ -206,13 +213,13 @@ TEST_F(RecordFactoryTest, NestedStepsCloseInnerFirst)
     std::string expected = StepStart(3, "Outer") + StepStart(4, "Inner") + StepEnd(4, "Inner", "Warning") +
                            StepEnd(3, "Outer", "Warning") + StepStart(5, "Next") + StepEnd(5, "Next");
     EXPECT_NE(body.find(expected), std::string::npos) << body;
-    EXPECT_EQ(state.logStatus, 3);
+    EXPECT_EQ(run.LogStatus(), 3);
 }
 
 TEST_F(RecordFactoryTest, EndOfRunWithFourLevelsOpen)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     OpenScope("Login", 0);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartTest, Register(factory, 1, 0, 1, "StartTest", "T")));
     EventNode* iteration = Register(factory, 2, 1, 2, "StartIteration", "Login Iteration 1 (Row 1)");
@@ -222,7 +229,7 @@ TEST_F(RecordFactoryTest, EndOfRunWithFourLevelsOpen)
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartAction, Register(factory, 3, 2, 3, "StartAction", "A")));
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 4, 3, 4, "Replay", "S")));
     EndScope(factory); // closes the step and the action
-    state.scopes[0].returnValue = W("done");
+    run.CurrentScope()->returnValue = W("done");
     EndScope(factory); // closes the iteration and the test
     factory.StopWriter(xrkEndRoot);
 
@@ -242,10 +249,10 @@ TEST_F(RecordFactoryTest, EndOfRunWithFourLevelsOpen)
 
 TEST_F(RecordFactoryTest, SummariesOfTestsActionsAndIterations)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
-    RunScope& action = state.scopes[1];
+    RunScope& action = *run.CurrentScope();
     action.returnValue = W("42");
     action.parameters.resize(2);
     action.parameters[0].name = W("in");
@@ -295,8 +302,8 @@ TEST_F(RecordFactoryTest, DataTableBusinessProcessGeneralAndAdditionalInfo)
     state.generalInfo->testLocation = W("C:\\t");
     state.generalInfo->vaultServer = W("srv");
     state.generalInfo->vaultProject = W("prj");
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     ASSERT_TRUE(factory.QueueReportRecord(xrkGeneral, nullptr));
     // A new file holds no business process yet: no "</BPT>" for it.
     EXPECT_FALSE(factory.QueueReportRecord(xrkEndBPT, nullptr));
@@ -313,9 +320,9 @@ TEST_F(RecordFactoryTest, DataTableBusinessProcessGeneralAndAdditionalInfo)
 
     EventNode* table = Register(factory, 11, 1, 3, "Table", "Data", 1);
     ASSERT_TRUE(factory.QueueReportRecord(xrkDataTable, table));
-    EXPECT_EQ(state.nodesById.count(11), 0u); // written whole and freed
+    EXPECT_EQ(run.FindNode(11), nullptr); // written whole and freed
     EXPECT_EQ(factory.OpenElementCount(), 1u);
-    EXPECT_EQ(state.nodesById[1]->status, 1); // its status reached the test
+    EXPECT_EQ(run.FindNode(1)->status, 1); // its status reached the test
 
     EndScope(factory);
     ASSERT_TRUE(factory.QueueReportRecord(xrkEndBPT, nullptr));
@@ -340,8 +347,8 @@ TEST_F(RecordFactoryTest, DataTableBusinessProcessGeneralAndAdditionalInfo)
 TEST_F(RecordFactoryTest, PauseAndAppendContinueTheSameFile)
 {
     {
-        CRecordFactory factory(state, level);
-        ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+        CRecordFactory factory(state, run, level);
+        ASSERT_TRUE(factory.StartWriter(Folder()));
         StartTestAndAction(factory);
         ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 3, 2, 3, "Replay", "S1")));
         // A pause: nothing is closed, the file ends inside the open elements.
@@ -353,7 +360,7 @@ TEST_F(RecordFactoryTest, PauseAndAppendContinueTheSameFile)
         // The next run appends: no byte-order mark, no prologue; the open
         // elements are closed in the appended text.
         state.appendMode = true;
-        ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+        ASSERT_TRUE(factory.StartWriter(Folder()));
         ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 4, 2, 4, "Replay", "S2")));
         EndScope(factory);
         EndScope(factory);
@@ -366,7 +373,7 @@ TEST_F(RecordFactoryTest, PauseAndAppendContinueTheSameFile)
         EXPECT_EQ(appended.substr(appended.size() - 8), "</Doc>\r\n");
         EXPECT_EQ(appended.find("\xEF\xBB\xBF", 3), std::string::npos);
 
-        ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+        ASSERT_TRUE(factory.StartWriter(Folder()));
         factory.StopWriter(xrkEndRoot);
     }
     std::string all = Results();
@@ -378,8 +385,8 @@ TEST_F(RecordFactoryTest, PauseAndAppendContinueTheSameFile)
 TEST_F(RecordFactoryTest, AppendingToAMissingFileCreatesItWithoutPrologue)
 {
     state.appendMode = true;
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     ASSERT_TRUE(factory.QueueReportRecord(xrkEndBPT, nullptr));
     factory.StopWriter(xrkCloseAndExit);
     EXPECT_EQ(Results(), "</BPT>");
@@ -388,21 +395,21 @@ TEST_F(RecordFactoryTest, AppendingToAMissingFileCreatesItWithoutPrologue)
 TEST_F(RecordFactoryTest, AResultsFileThatCannotBeOpened)
 {
     std::string missing = test::Utf16ToUtf8(folder.Wide()) + "\\no such folder";
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(test::Utf8ToUtf16(missing).c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(CResultsFolder(test::Utf8ToUtf16(missing).c_str())));
     StartTestAndAction(factory);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 3, 2, 3, "Replay", "S")));
     // Stopping returns at once; the queued records are freed, not written.
     factory.StopWriter(xrkEndRoot);
     EXPECT_FALSE(test::FileExists(folder.Path() / "no such folder" / "Results.xml"));
-    EXPECT_TRUE(state.nodesById.empty());
+    EXPECT_EQ(run.NodeCount(), 0u);
     EXPECT_FALSE(factory.IsWriterRunning());
 }
 
 TEST_F(RecordFactoryTest, RecordsAfterTheWriterEndedAreFreed)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     factory.StopWriter(xrkExit);
     std::string written = Results();
     // Never written, and freed (the sanitizer builds would see a leak).
@@ -416,33 +423,33 @@ TEST_F(RecordFactoryTest, RecordsAfterTheWriterEndedAreFreed)
 TEST_F(RecordFactoryTest, DestroyingTheFactoryEndsTheRunCleanly)
 {
     {
-        CRecordFactory factory(state, level);
-        ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+        CRecordFactory factory(state, run, level);
+        ASSERT_TRUE(factory.StartWriter(Folder()));
         StartTestAndAction(factory);
         ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 3, 2, 3, "Replay", "S")));
     }
     std::string all = Results();
     EXPECT_EQ(all.substr(all.size() - 9), "</Report>");
     EXPECT_TRUE(test::WellFormed(all));
-    EXPECT_TRUE(state.nodesById.empty());
+    EXPECT_EQ(run.NodeCount(), 0u);
 }
 
 TEST_F(RecordFactoryTest, AStepWithAnEventIdStillOpenReplacesItInTheMap)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
     EventNode* first = Register(factory, 3, 2, 3, "Replay", "First", 3);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, first));
     // A child of the first, then a second node under the same id (a sibling of the first).
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 4, 3, 4, "Replay", "Child")));
     EventNode* second = Register(factory, 3, 2, 5, "Replay", "Second");
-    EXPECT_EQ(state.nodesById[3].get(), second);
+    EXPECT_EQ(run.FindNode(3), second);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, second));
     EndScope(factory);
     EndScope(factory);
     factory.StopWriter(xrkEndRoot);
-    EXPECT_TRUE(state.nodesById.empty());
+    EXPECT_EQ(run.NodeCount(), 0u);
     std::string body = Body();
     EXPECT_NE(body.find(StepStart(3, "First") + StepStart(4, "Child") + StepEnd(4, "Child") +
                         StepEnd(3, "First", "Warning") + StepStart(5, "Second") + StepEnd(3, "Second")),
@@ -452,7 +459,7 @@ TEST_F(RecordFactoryTest, AStepWithAnEventIdStillOpenReplacesItInTheMap)
     // Replacing a node that is not open frees it at once.
     EventNode* table = Register(factory, 9, 0, 9, "Table", "a");
     Register(factory, 9, 0, 10, "Table", "b");
-    EXPECT_NE(state.nodesById[9].get(), nullptr);
+    EXPECT_NE(run.FindNode(9), nullptr);
     (void)table;
     EXPECT_EQ(factory.RegisterNode(nullptr), nullptr);
     factory.ResetRun();
@@ -460,7 +467,7 @@ TEST_F(RecordFactoryTest, AStepWithAnEventIdStillOpenReplacesItInTheMap)
 
 TEST_F(RecordFactoryTest, NodesAndKindsThatBuildNothing)
 {
-    CRecordFactory factory(state, level);
+    CRecordFactory factory(state, run, level);
     EXPECT_FALSE(factory.QueueReportRecord(static_cast<ReportRecordKind>(20), nullptr));
     EXPECT_FALSE(factory.QueueReportRecord(static_cast<ReportRecordKind>(-1), nullptr));
     EXPECT_FALSE(factory.QueueReportRecord(xrkStartStep, nullptr));
@@ -473,7 +480,7 @@ TEST_F(RecordFactoryTest, NodesAndKindsThatBuildNothing)
     EXPECT_FALSE(factory.QueueReportRecord(xrkGeneral, nullptr));
     // An open element's end kind is the stack's to queue.
     OpenScope("Login", 0);
-    EventNode* test = state.nodesById[1].get();
+    EventNode* test = run.FindNode(1);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartTest, test));
     EXPECT_FALSE(factory.QueueReportRecord(xrkEndTest, test));
     EXPECT_EQ(factory.OpenElementCount(), 1u);
@@ -482,8 +489,8 @@ TEST_F(RecordFactoryTest, NodesAndKindsThatBuildNothing)
 
 TEST_F(RecordFactoryTest, AStepTimeTheRuntimeCannotConvertStillWritesTheStep)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
     EventNode* old = Register(factory, 3, 2, 3, "Replay", "Old");
     old->eventTime = At(5, 5, 1950);
@@ -500,8 +507,8 @@ TEST_F(RecordFactoryTest, HtmlStepsAndTheEarlierLevel)
     level = ProductLevel::Earlier;
     state.generalInfo->product = W("P");
     state.generalInfo->vaultServer = W("srv");
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     ASSERT_TRUE(factory.QueueReportRecord(xrkGeneral, nullptr));
     StartTestAndAction(factory);
     EventNode* html = Register(factory, 3, 2, 3, "Replay", "Page");
@@ -532,8 +539,8 @@ TEST_F(RecordFactoryTest, HtmlStepsAndTheEarlierLevel)
 
 TEST_F(RecordFactoryTest, SourceInformationAtTheCurrentLevel)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
     EventNode* step = Register(factory, 3, 2, 3, "Replay", "S");
     step->sourceText = W("Browser(\"B\").Page(\"P\")\nLine 2");
@@ -555,8 +562,8 @@ TEST_F(RecordFactoryTest, SourceInformationAtTheCurrentLevel)
 
 TEST_F(RecordFactoryTest, ManyRecordsKeepTheirOrder)
 {
-    CRecordFactory factory(state, level);
-    ASSERT_TRUE(factory.StartWriter(folder.Wide().c_str()));
+    CRecordFactory factory(state, run, level);
+    ASSERT_TRUE(factory.StartWriter(Folder()));
     StartTestAndAction(factory);
     const LONG steps = 3000;
     for (LONG i = 0; i < steps; ++i) {
@@ -565,7 +572,7 @@ TEST_F(RecordFactoryTest, ManyRecordsKeepTheirOrder)
             std::this_thread::yield();
     }
     // Memory stays with the open tree: the closed siblings are gone.
-    EXPECT_EQ(state.nodesById.size(), 3u);
+    EXPECT_EQ(run.NodeCount(), 3u);
     EndScope(factory);
     EndScope(factory);
     factory.StopWriter(xrkEndRoot);
@@ -575,12 +582,4 @@ TEST_F(RecordFactoryTest, ManyRecordsKeepTheirOrder)
         at = body.find("<Step rID=\"T" + std::to_string(3 + i) + "\">", at);
         ASSERT_NE(at, std::string::npos) << i;
     }
-}
-
-TEST(ReportPath, JoinsNamesToTheResultsFolder)
-{
-    EXPECT_EQ(test::Utf8Of(JoinResultsPath(W("C:\\Res"), W("Results.xml"))), "C:\\Res\\Results.xml");
-    EXPECT_EQ(test::Utf8Of(JoinResultsPath(W("C:\\Res"), W("\\Icons"))), "C:\\Res\\Icons");
-    EXPECT_EQ(test::Utf8Of(JoinResultsPath(W("C:\\Res"), W(""))), "C:\\Res");
-    EXPECT_EQ(test::Utf8Of(JoinResultsPath(nullptr, W("Results.xml"))), "\\Results.xml");
 }

@@ -217,7 +217,7 @@ TEST(RootRecords, EndAndExit)
 
 TEST(BusinessProcessRecords, StartWritesItsNodeArgsAtOnce)
 {
-    CXMLStartBPTNodeData full(3, W("Order"), W("Res1"), W("Set A"), W("2"), W("1.4"));
+    CXMLStartBPTNodeData full(3, W("Order"), W("Res1"), RunIdentity{W("Set A"), W("2"), W("1.4")});
     ASSERT_NE(full.GetNodeArgs(), nullptr);
     FillPlainNodeArgs(*full.GetNodeArgs());
     EXPECT_EQ(TextOf(full), "<BPT rID=\"T3\">\r\n<DName><![CDATA[Order]]></DName>\r\n<Res><![CDATA[Res1]]></Res>\r\n"
@@ -225,7 +225,7 @@ TEST(BusinessProcessRecords, StartWritesItsNodeArgsAtOnce)
                             "<TInst><![CDATA[2]]></TInst>\r\n<NodeArgs eType=\"StartTest\" icon=\"1\" nRep=\"2\" >\r\n"
                             "<Disp><![CDATA[Login Summary]]></Disp>\r\n</NodeArgs>\r\n");
 
-    CXMLStartBPTNodeData bare(1, W("Order"), W(""), W(""), W(""), W(""));
+    CXMLStartBPTNodeData bare(1, W("Order"), W(""), RunIdentity{W(""), W(""), W("")});
     EXPECT_EQ(TextOf(bare), "<BPT rID=\"T1\">\r\n<DName><![CDATA[Order]]></DName>\r\n<Res><![CDATA[]]></Res>\r\n");
 
     CXMLEndBPTNodeData end;
@@ -234,7 +234,8 @@ TEST(BusinessProcessRecords, StartWritesItsNodeArgsAtOnce)
 
 TEST(TestRecords, DocOfATest)
 {
-    CXMLStartTestNodeData test(1, W("Login"), W("Res1"), W("Corvane"), W("Test"), W("Set A"), W("1"), W("3"), 0);
+    CXMLStartTestNodeData test(1, W("Login"), W("Res1"), W("Corvane"), W("Test"),
+                               RunIdentity{W("Set A"), W("1"), W("3")}, 0);
     EXPECT_EQ(TextOf(test), "<Doc rID=\"T1\"   productName= \"Corvane\"  >\r\n<DName><![CDATA[Login]]></DName>\r\n"
                             "<Res><![CDATA[Res1]]></Res>\r\n<DVer><![CDATA[3]]></DVer>\r\n"
                             "<TSet><![CDATA[Set A]]></TSet>\r\n<TInst><![CDATA[1]]></TInst>\r\n");
@@ -253,16 +254,17 @@ TEST(TestRecords, DocOfATest)
 
 TEST(TestRecords, DocOfABusinessComponent)
 {
-    CXMLStartTestNodeData component(4, W("Login"), W("Res"), W("Corvane"), W("BC"), W("Set A"), W("1"), W("3"), 2);
+    CXMLStartTestNodeData component(4, W("Login"), W("Res"), W("Corvane"), W("BC"),
+                                    RunIdentity{W("Set A"), W("1"), W("3")}, 2);
     EXPECT_EQ(TextOf(component), "<Doc rID=\"T4\"  type= \"BC\"   productName= \"Corvane\"   BCIter= \"2\" >\r\n"
                                  "<DName><![CDATA[Login]]></DName>\r\n<Res><![CDATA[Res]]></Res>\r\n");
 
-    CXMLStartTestNodeData firstIteration(4, W("Log"), W("R"), W(""), W("BC"), W(""), W(""), W(""), 0);
+    CXMLStartTestNodeData firstIteration(4, W("Log"), W("R"), W(""), W("BC"), RunIdentity{W(""), W(""), W("")}, 0);
     EXPECT_EQ(TextOf(firstIteration), "<Doc rID=\"T4\"  type= \"BC\"   productName= \"\"  >\r\n"
                                       "<DName><![CDATA[Log]]></DName>\r\n<Res><![CDATA[R]]></Res>\r\n");
 
     // The comparison with "Test" is exact.
-    CXMLStartTestNodeData lower(5, W("Log"), W("R"), W("P"), W("test"), W("S"), W("I"), W("V"), 0);
+    CXMLStartTestNodeData lower(5, W("Log"), W("R"), W("P"), W("test"), RunIdentity{W("S"), W("I"), W("V")}, 0);
     std::string text = TextOf(lower);
     EXPECT_NE(text.find(" type= \"test\" "), std::string::npos);
     EXPECT_EQ(text.find("<TSet>"), std::string::npos);

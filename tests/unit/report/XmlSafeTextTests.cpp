@@ -336,7 +336,8 @@ TEST(XmlSafeTextProperty, RandomTextsGiveDocumentsThatReadBack)
         std::string document;
         Append(document, CXMLStartRootNodeData(false));
         Append(document, CXMLGeneralNodeData(W16(0), W16(1), W16(2), W16(3), W16(4), W("server"), W16(5)));
-        Append(document, CXMLStartTestNodeData(1, W16(6), W16(7), W16(8), W("Test"), W16(9), W16(10), W16(11), 0));
+        Append(document, CXMLStartTestNodeData(1, W16(6), W16(7), W16(8), W("Test"),
+                                               RunIdentity{W16(9), W16(10), W16(11)}, 0));
         Append(document, CXMLAdditionalNodeData(W16(12), W16(13)));
         Append(document, CXMLStartRegularPlainNodeData(2, W16(14), W16(15), W16(16), W16(17), true, false, 5));
         CXMLEndRegularPlainNodeData stepEnd;

@@ -1,5 +1,6 @@
 // CInterfacePtr: owns one reference to a COM interface. Null is allowed
-// everywhere; every operation releases what it replaces.
+// everywhere; every operation releases what it replaces. The one smart pointer
+// for interfaces of the whole project, above the platform layer as in it.
 #pragma once
 
 #include "pal/pal.h"
@@ -47,6 +48,17 @@ public:
         Release();
         return &m_p;
     }
+    // The same as an untyped [out] argument (QueryInterface, CoCreateInstance).
+    void** OutVoid() noexcept { return reinterpret_cast<void**>(Out()); }
+
+    // Gives the reference to the caller (an [out] argument of our own); this
+    // is null afterwards.
+    T* Detach() noexcept
+    {
+        T* p = m_p;
+        m_p = nullptr;
+        return p;
+    }
 
     void Release() noexcept
     {
@@ -57,8 +69,8 @@ public:
         }
     }
 
-    // Asks object for the interface iid (which must be T's); null object or a
-    // failed query leaves this null.
+    // Asks object for the interface iid (which must be T's); a null object or
+    // a failed query leaves this null.
     HRESULT QueryFrom(IUnknown* object, REFIID iid) noexcept
     {
         Release();

@@ -1,8 +1,9 @@
-// The host product's objects that reach the logger through event descriptions
-// or are created by ProgID. Their identifiers and the methods around the ones
-// the logger calls belong to the host; only the positions of the called
-// methods matter, so the other slots are declared as placeholders that the
-// logger never calls.
+// The host product's objects that reach the logger through event
+// descriptions: the custom report object of a checkpoint and the parameters of
+// a test or action (the picture objects are in HostPictureInterfaces.h).
+// Their identifiers and the methods around the ones the logger calls belong to
+// the host; only the positions of the called methods matter, so the other
+// slots are declared as placeholders that the logger never calls.
 #pragma once
 
 #include "pal/pal.h"

@@ -39,35 +39,29 @@ struct IKovReporterServices : public IUnknown {
     STDMETHOD(GetObjectDirectory)(IKovObjectDirectory** directory) = 0;
 };
 
+// Placeholders for the methods of a host interface that the logger never
+// calls: an interface whose first called method is method 14 derives from
+// IKovUncalled13, one whose first is method 28 from IKovUncalled27.
+#define KOV_UNCALLED_METHOD(n) STDMETHOD(Reserved##n)() = 0;
+
+struct IKovUncalled13 : public IUnknown {
+    KOV_UNCALLED_METHOD(1) KOV_UNCALLED_METHOD(2) KOV_UNCALLED_METHOD(3) KOV_UNCALLED_METHOD(4)
+    KOV_UNCALLED_METHOD(5) KOV_UNCALLED_METHOD(6) KOV_UNCALLED_METHOD(7) KOV_UNCALLED_METHOD(8)
+    KOV_UNCALLED_METHOD(9) KOV_UNCALLED_METHOD(10) KOV_UNCALLED_METHOD(11) KOV_UNCALLED_METHOD(12)
+    KOV_UNCALLED_METHOD(13)
+};
+
+struct IKovUncalled27 : public IKovUncalled13 {
+    KOV_UNCALLED_METHOD(14) KOV_UNCALLED_METHOD(15) KOV_UNCALLED_METHOD(16) KOV_UNCALLED_METHOD(17)
+    KOV_UNCALLED_METHOD(18) KOV_UNCALLED_METHOD(19) KOV_UNCALLED_METHOD(20) KOV_UNCALLED_METHOD(21)
+    KOV_UNCALLED_METHOD(22) KOV_UNCALLED_METHOD(23) KOV_UNCALLED_METHOD(24) KOV_UNCALLED_METHOD(25)
+    KOV_UNCALLED_METHOD(26) KOV_UNCALLED_METHOD(27)
+};
+
+#undef KOV_UNCALLED_METHOD
+
 // The options of the running test ("TestOptions" in the object directory).
-struct IKovTestOptions : public IUnknown {
-    STDMETHOD(Reserved1)() = 0;
-    STDMETHOD(Reserved2)() = 0;
-    STDMETHOD(Reserved3)() = 0;
-    STDMETHOD(Reserved4)() = 0;
-    STDMETHOD(Reserved5)() = 0;
-    STDMETHOD(Reserved6)() = 0;
-    STDMETHOD(Reserved7)() = 0;
-    STDMETHOD(Reserved8)() = 0;
-    STDMETHOD(Reserved9)() = 0;
-    STDMETHOD(Reserved10)() = 0;
-    STDMETHOD(Reserved11)() = 0;
-    STDMETHOD(Reserved12)() = 0;
-    STDMETHOD(Reserved13)() = 0;
-    STDMETHOD(Reserved14)() = 0;
-    STDMETHOD(Reserved15)() = 0;
-    STDMETHOD(Reserved16)() = 0;
-    STDMETHOD(Reserved17)() = 0;
-    STDMETHOD(Reserved18)() = 0;
-    STDMETHOD(Reserved19)() = 0;
-    STDMETHOD(Reserved20)() = 0;
-    STDMETHOD(Reserved21)() = 0;
-    STDMETHOD(Reserved22)() = 0;
-    STDMETHOD(Reserved23)() = 0;
-    STDMETHOD(Reserved24)() = 0;
-    STDMETHOD(Reserved25)() = 0;
-    STDMETHOD(Reserved26)() = 0;
-    STDMETHOD(Reserved27)() = 0;
+struct IKovTestOptions : public IKovUncalled27 {
     // Method 28: reads an option. The logger passes 0 and 0 for the flags.
     STDMETHOD(GetOption)(BSTR section, BSTR name, VARIANT* value, LONG flags1, LONG flags2) = 0;
     // Method 29: writes an option. The logger passes 0, 0, 0, 3 and 0.
@@ -76,40 +70,14 @@ struct IKovTestOptions : public IUnknown {
 };
 
 // The host's file-system object.
-struct IKovFileSystemObjMng : public IUnknown {
-    STDMETHOD(Reserved1)() = 0;
-    STDMETHOD(Reserved2)() = 0;
-    STDMETHOD(Reserved3)() = 0;
-    STDMETHOD(Reserved4)() = 0;
-    STDMETHOD(Reserved5)() = 0;
-    STDMETHOD(Reserved6)() = 0;
-    STDMETHOD(Reserved7)() = 0;
-    STDMETHOD(Reserved8)() = 0;
-    STDMETHOD(Reserved9)() = 0;
-    STDMETHOD(Reserved10)() = 0;
-    STDMETHOD(Reserved11)() = 0;
-    STDMETHOD(Reserved12)() = 0;
-    STDMETHOD(Reserved13)() = 0;
+struct IKovFileSystemObjMng : public IKovUncalled13 {
     // Method 14: the path by which the report names a file of the results:
     // folder relative to the results folder, the file's name.
     STDMETHOD(GetReportFilePath)(BSTR folder, BSTR fileName, BSTR* path) = 0;
 };
 
 // The host's screen-shot utility.
-struct IKovScreenShotUtil : public IUnknown {
-    STDMETHOD(Reserved1)() = 0;
-    STDMETHOD(Reserved2)() = 0;
-    STDMETHOD(Reserved3)() = 0;
-    STDMETHOD(Reserved4)() = 0;
-    STDMETHOD(Reserved5)() = 0;
-    STDMETHOD(Reserved6)() = 0;
-    STDMETHOD(Reserved7)() = 0;
-    STDMETHOD(Reserved8)() = 0;
-    STDMETHOD(Reserved9)() = 0;
-    STDMETHOD(Reserved10)() = 0;
-    STDMETHOD(Reserved11)() = 0;
-    STDMETHOD(Reserved12)() = 0;
-    STDMETHOD(Reserved13)() = 0;
+struct IKovScreenShotUtil : public IKovUncalled13 {
     // Method 14: ends the work of a save; the logger passes 0.
     STDMETHOD(EndSave)(LONG reserved) = 0;
     // Method 15: saves a bitmap (a handle valid in this process, as a 32-bit

@@ -1,0 +1,26 @@
+// Readers of the event description for the facts of a run that the records
+// carry: its general information ("SetInfo"), its identity in the
+// test-management system ("ReportPrepareRun") and whether it completed
+// ("FinalRunStatus").
+#pragma once
+
+#include "report/GeneralInfo.h"
+#include "report/ProductLevel.h"
+#include "report/RunIdentity.h"
+
+class CDescription;
+
+// "UserName" and "Password" and, unless the run appends to an earlier report,
+// the rest of the general information ("ProductName", "Version", "Title",
+// "TestLocation", "ToolOsVersion", at the current level "VaultServer" and
+// "VaultProject") with the computer name. True when it read the rest: the
+// report then gets a General element.
+bool ReadGeneralInfoEvent(CDescription& description, GeneralInfo& info, bool appendMode, ProductLevel level);
+
+// The identity of a real run ("DebugRunMode" present and 0): "ShortTestset"
+// when present, "TestInstance" ("1" when empty), "TestVersionInVC". Nothing
+// changes for any other run.
+void ReadRunIdentity(CDescription& description, RunIdentity& identity);
+
+// Whether "FINAL_STATUS" is the text "Not Completed", exactly.
+bool ReadsNotCompleted(CDescription& description);
