@@ -26,7 +26,7 @@ echo "==> [fuzz] configure"
 cmake --preset fuzz >build-fuzz.configure.log 2>&1 || { cat build-fuzz.configure.log >&2; echo "fuzz: configure failed" >&2; exit 1; }
 rm -f build-fuzz.configure.log
 echo "==> [fuzz] build"
-cmake --build --preset fuzz --target annalist_fuzz_targets || { echo "fuzz: build failed" >&2; exit 1; }
+cmake --build --preset fuzz --target annalist_fuzz_targets -j "${JOBS:-$(nproc)}" || { echo "fuzz: build failed" >&2; exit 1; }
 
 targets=$*
 [ -n "$targets" ] || targets=$(ls fuzz/corpus)

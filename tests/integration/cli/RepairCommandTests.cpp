@@ -3,7 +3,7 @@
 
 #include "integration/cli/ToolRunner.h"
 #include "support/XmlCheck.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "annalist/ReplayCall.h"
 #include "integration/cli/ToolRunner.h"
 #include "support/XmlCheck.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

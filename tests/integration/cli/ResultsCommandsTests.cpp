@@ -7,9 +7,9 @@
 #include <regex>
 
 #include "integration/cli/ToolRunner.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 #include "results/ByteSource.h"
-#include "unit/results/TreeDump.h"
+#include "support/TreeDump.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "pal/tool_support.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 
