@@ -231,7 +231,7 @@ bool PAL_Interrupted() { return g_interrupts != 0; }
 int PAL_InterruptExitStatus() { return g_interrupts != 0 ? 130 : 0; }
 
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
-                    const std::string& errorFile, int& exitStatus)
+                    const std::string& errorFile, int& exitStatus, const std::string& inputFile)
 {
     if (arguments.empty())
         return false;
@@ -241,7 +241,7 @@ bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string
             line += L' ';
         AppendQuoted(line, Wide(arguments[i]));
     }
-    HANDLE input = InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    HANDLE input = InheritableFile(inputFile.empty() ? std::wstring(L"NUL") : Wide(inputFile), GENERIC_READ, OPEN_EXISTING);
     HANDLE output = InheritableFile(Wide(outputFile), GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE error = InheritableFile(Wide(errorFile), GENERIC_WRITE, CREATE_ALWAYS);
     bool started = false;

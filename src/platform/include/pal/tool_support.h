@@ -67,9 +67,10 @@ int PAL_InterruptExitStatus();
 
 // ---- Running a program ----
 // Runs the program with the arguments (arguments[0] is the program's path),
-// standard input empty, standard output and standard error written to the two
-// files (created or truncated), and waits for it. Returns true and the exit
+// standard input read from inputFile (empty: nothing), standard output and
+// standard error written to the two files (created or truncated), and waits
+// for it. Returns true and the exit
 // status; false when the program could not be started. A program ended by a
 // signal (POSIX) gives 128 + the signal number.
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
-                    const std::string& errorFile, int& exitStatus);
+                    const std::string& errorFile, int& exitStatus, const std::string& inputFile = std::string());
