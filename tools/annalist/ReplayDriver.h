@@ -8,7 +8,18 @@
 // the error text of the logger's error information, and the replay goes on;
 // a line that cannot be read as a call is reported and skipped. A log that
 // ends inside a run ("StartRepLog" without its "EndRepLog") is ended as
-// "EndRepLog" would end it, with a warning. At the end the summary is printed.
+// "EndRepLog" would end it, with a warning. At the end the summary is printed
+// (not with --quiet, which leaves only the errors).
+//
+// Likely mistakes in a line that the logger accepts are warned about with the
+// line number, and the line is replayed as it is: an event type the logger
+// does not know, a description key that no handler of the event's type reads
+// (DescriptionKeys.h), an event without "time", a "parent" that no earlier
+// event started. A SetStatus that fails for the id of a step that the logger
+// did not record (the report filter or its type dropped it) says so. A
+// results folder that already holds results is warned about, or emptied
+// first with --clean (only when it is a results folder: see CleanResultsFolder).
+// The event log "-" is standard input.
 //
 // An interrupt (Ctrl-C, SIGTERM) stops the replay after the line in progress
 // (a prompt waiting for an answer gives Cancel at once) and ends the open run
@@ -20,7 +31,10 @@
 // cannot be used; 130 (Ctrl-C) or 143 (SIGTERM) when it was interrupted.
 #pragma once
 
+#include <filesystem>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "annalist/CommandLine.h"
@@ -48,7 +62,24 @@ private:
     void ReplayLines(CEventLogReader& reader);
     // Makes the call of one line; false when it failed or was skipped.
     bool Perform(const ReplayCall& call, long line);
-    void CallFailed(long line, const std::string& what, HRESULT hr);
+    void CallFailed(long line, const std::string& what, HRESULT hr, const std::string& note = std::string());
+    // The kinds of warnings about a line, each shown for the first few lines
+    // only (the summary counts them all).
+    enum WarningKind { IgnoredKey, UnknownType, UnreadKey, NoTime, UnknownParent, kWarningKinds };
+    void Warn(WarningKind kind, long line, const std::string& text);
+    void ReportHiddenWarnings();
+    // The warnings about a LogEvent line that is replayed, and what is noted
+    // of its id.
+    void CheckEvent(const ReplayCall& call, long line);
+    // Why SetStatus may have failed for the id: "" when nothing is known.
+    std::string NotRecordedNote(LONG id) const;
+    // The step types the settings under the root list ("Eve1", "Eve2", ...);
+    // the logger adds them up over every SetRegistryRoot.
+    void NoteRecordedTypes(const WideString& root);
+    // The folder the logger's results go to already holds results: warns,
+    // or with --clean empties it; false (with the message) when --clean
+    // refuses or fails.
+    bool CheckEarlierResults(const std::filesystem::path& folder);
     void Skipped(long line, const std::string& reason);
     void NoteRunEvents(const std::string& type, long line);
     // "" when the logger's folders for these settings stay inside -o (or
@@ -74,4 +105,17 @@ private:
     bool m_runStarted = false;     // some "StartRepLog" or "EndBP" was logged
     long m_lastLine = 0;
     ReplayStatistics m_statistics;
+    long m_shownWarnings[kWarningKinds] = {};
+    long m_hiddenWarnings[kWarningKinds] = {};
+    std::set<std::string> m_recordedTypes; // the step types the settings list
+    // What the replay knows about an event id logged so far.
+    struct IdNote {
+        std::string type;
+        bool typeNotRecorded = false; // a type the logger does not know
+        bool filtered = false;        // a step the report filter dropped
+        long filterLine = 0;          // where that filter was set (0: --filter)
+    };
+    std::unordered_map<LONG, IdNote> m_ids;
+    LONG m_filter = 0;                // the report filter in effect
+    long m_filterLine = 0;            // the line that set it (0: --filter)
 };
