@@ -288,11 +288,8 @@ bool CReplayDriver::CheckEarlierResults(const std::filesystem::path& outputFolde
     std::vector<std::string> results = ResultsFilesIn(folder);
     if (!m_options.clean) {
         if (!results.empty()) {
-            std::string names = results[0] + (results.size() > 1 ? ", " + results[1] : "");
-            ++m_statistics.warnings;
-            m_console.Warning("annalist: warning: the results folder \"" + shown + "\" already holds results (" +
-                              names + "); what this replay writes is mixed with them (--clean empties the folder " +
-                              "first)");
+            m_earlierResults = results[0] + (results.size() > 1 ? ", " + results[1] : "");
+            m_earlierFolder = shown;
         }
         return true;
     }
@@ -339,6 +336,25 @@ bool CReplayDriver::CheckEarlierResults(const std::filesystem::path& outputFolde
     return true;
 }
 
+void CReplayDriver::WarnAboutEarlierResults(const ReplayCall& call, long line)
+{
+    if (m_earlierResults.empty() || (call.type != "StartRepLog" && call.type != "EndBP"))
+        return;
+    bool append = false;
+    if (call.hasDescription) {
+        auto it = call.description.find("ReportAppendMode");
+        append = it != call.description.end() &&
+                 ((it->is_boolean() && it->get<bool>()) || (it->is_number_integer() && it->get<long long>() != 0));
+    }
+    if (!append) {
+        ++m_statistics.warnings;
+        m_console.Warning("line " + std::to_string(line) + ": warning: the results folder \"" + m_earlierFolder +
+                          "\" already holds results (" + m_earlierResults +
+                          "); this run is mixed with them (--clean empties the folder first)");
+    }
+    m_earlierResults.clear();
+}
+
 void CReplayDriver::Warn(WarningKind kind, long line, const std::string& text)
 {
     ++m_statistics.warnings;
@@ -374,8 +390,6 @@ void CReplayDriver::CheckEvent(const ReplayCall& call, long line)
 {
     const EventTypeKeys* entry = FindEventType(call.type);
     const bool recorded = m_recordedTypes.count(call.type) != 0;
-    IdNote note;
-    note.type = call.type;
     if (!entry && !recorded) {
         std::vector<std::string> names(m_recordedTypes.begin(), m_recordedTypes.end());
         for (const EventTypeKeys& known : KnownEventTypes())
@@ -383,7 +397,6 @@ void CReplayDriver::CheckEvent(const ReplayCall& call, long line)
         Warn(UnknownType, line,
              "the logger does not know the event type \"" + call.type + "\"" + DidYouMean(call.type, names) +
                  "; nothing is recorded for it");
-        note.typeNotRecorded = true;
     } else if (call.hasDescription) {
         const std::vector<std::string>& keys = entry ? entry->keys : OtherStepKeys();
         for (auto it = call.description.begin(); it != call.description.end(); ++it) {
@@ -395,36 +408,57 @@ void CReplayDriver::CheckEvent(const ReplayCall& call, long line)
     }
     if (!call.hasTime)
         Warn(NoTime, line, "no \"time\"; the event is stamped with this machine's clock");
-    if (call.parent != 0 && m_ids.find(call.parent) == m_ids.end())
+    if (call.parent != 0 && !Started(call.parent))
         Warn(UnknownParent, line,
              "the parent " + std::to_string(call.parent) + " was never started (no earlier event has that id)");
     if (call.id == 0)
         return;
+    NoteStarted(call.id);
+    m_notRecorded.erase(call.id);
     // A step the report filter drops is not recorded: SetStatus then fails.
     const bool step = entry ? entry->step : recorded;
-    if (step && m_filter != rfEnableAll && !PassesFilter(m_filter, FilteredStatus(call)) &&
-        (m_filter == rfDisableAll || call.hasDescription)) {
-        note.filtered = true;
-        note.filterLine = m_filterLine;
+    if (!entry && !recorded) {
+        NotRecorded& note = m_notRecorded[call.id];
+        note.typeUnknown = true;
+        note.type = call.type;
+    } else if (step && m_filter != rfEnableAll && !PassesFilter(m_filter, FilteredStatus(call)) &&
+               (m_filter == rfDisableAll || call.hasDescription)) {
+        m_notRecorded[call.id].filterLine = m_filterLine;
     }
-    m_ids[call.id] = note;
+}
+
+bool CReplayDriver::Started(LONG id) const
+{
+    if (id >= 0 && static_cast<size_t>(id) < m_startedIds.size())
+        return m_startedIds[static_cast<size_t>(id)];
+    return m_otherStartedIds.count(id) != 0;
+}
+
+void CReplayDriver::NoteStarted(LONG id)
+{
+    const LONG kMostBits = 1L << 24;
+    if (id >= 0 && id < kMostBits) {
+        if (static_cast<size_t>(id) >= m_startedIds.size())
+            m_startedIds.resize(std::max<size_t>(static_cast<size_t>(id) + 1, 2 * m_startedIds.size()));
+        m_startedIds[static_cast<size_t>(id)] = true;
+    } else {
+        m_otherStartedIds.insert(id);
+    }
 }
 
 std::string CReplayDriver::NotRecordedNote(LONG id) const
 {
-    auto it = m_ids.find(id);
-    if (it == m_ids.end())
+    auto it = m_notRecorded.find(id);
+    if (it == m_notRecorded.end())
         return std::string();
-    const IdNote& note = it->second;
-    if (note.typeNotRecorded)
+    const NotRecorded& note = it->second;
+    if (note.typeUnknown)
         return "the event with id " + std::to_string(id) + " was not logged: the logger does not know its type \"" +
                note.type + "\"";
-    if (note.filtered)
-        return "the step with id " + std::to_string(id) + " was not logged: " +
-               (note.filterLine == 0 ? std::string("--filter")
-                                     : "the Filter call on line " + std::to_string(note.filterLine)) +
-               " dropped it";
-    return std::string();
+    return "the step with id " + std::to_string(id) + " was not logged: " +
+           (note.filterLine == 0 ? std::string("--filter")
+                                 : "the Filter call on line " + std::to_string(note.filterLine)) +
+           " dropped it";
 }
 
 void CReplayDriver::RemoveCreatedFolders()
@@ -554,6 +588,7 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
             return false;
         }
         CheckEvent(call, line);
+        WarnAboutEarlierResults(call, line);
         WideString type;
         WideFromUtf8(call.type, type);
         CScopedBstr typeText(type);

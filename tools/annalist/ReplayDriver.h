@@ -35,6 +35,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "annalist/CommandLine.h"
@@ -76,10 +77,13 @@ private:
     // The step types the settings under the root list ("Eve1", "Eve2", ...);
     // the logger adds them up over every SetRegistryRoot.
     void NoteRecordedTypes(const WideString& root);
-    // The folder the logger's results go to already holds results: warns,
-    // or with --clean empties it; false (with the message) when --clean
-    // refuses or fails.
+    // Whether the folder the logger's results go to already holds results
+    // (noted for a warning at the first run the log starts), or with --clean
+    // empties it; false (with the message) when --clean refuses or fails.
     bool CheckEarlierResults(const std::filesystem::path& folder);
+    // At the first run the log starts: the warning about earlier results,
+    // unless the run appends to them on purpose.
+    void WarnAboutEarlierResults(const ReplayCall& call, long line);
     void Skipped(long line, const std::string& reason);
     void NoteRunEvents(const std::string& type, long line);
     // "" when the logger's folders for these settings stay inside -o (or
@@ -104,18 +108,25 @@ private:
     long m_runStartLine = 0;       // line of the "StartRepLog" of the open run
     bool m_runStarted = false;     // some "StartRepLog" or "EndBP" was logged
     long m_lastLine = 0;
+    std::string m_earlierResults;  // "Results.xml, GeneralInfo.ini" found in the results folder
+    std::string m_earlierFolder;   // that folder, for display
     ReplayStatistics m_statistics;
     long m_shownWarnings[kWarningKinds] = {};
     long m_hiddenWarnings[kWarningKinds] = {};
     std::set<std::string> m_recordedTypes; // the step types the settings list
-    // What the replay knows about an event id logged so far.
-    struct IdNote {
+    // The ids of the events logged so far: small ones (the usual case) as
+    // bits, others in a set, so that a long log costs little memory.
+    bool Started(LONG id) const;
+    void NoteStarted(LONG id);
+    std::vector<bool> m_startedIds;
+    std::unordered_set<LONG> m_otherStartedIds;
+    // Why an event was not recorded, for the ids of those that were not.
+    struct NotRecorded {
+        bool typeUnknown = false;     // the logger does not know its type
         std::string type;
-        bool typeNotRecorded = false; // a type the logger does not know
-        bool filtered = false;        // a step the report filter dropped
-        long filterLine = 0;          // where that filter was set (0: --filter)
+        long filterLine = 0;          // else the line of the filter that dropped it (0: --filter)
     };
-    std::unordered_map<LONG, IdNote> m_ids;
+    std::unordered_map<LONG, NotRecorded> m_notRecorded;
     LONG m_filter = 0;                // the report filter in effect
     long m_filterLine = 0;            // the line that set it (0: --filter)
 };

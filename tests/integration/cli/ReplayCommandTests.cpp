@@ -423,6 +423,8 @@ TEST_F(ReplayCommandTest, AppendModeContinuesTheReportInTheSameFolder)
                      R"({"type": "Replay", "id": 2, "parent": 1, "desc": {"NodeName": "two", "Status": 1}})", kEndTest,
                      R"({"type": "EndRepLog", "desc": {"ReportDumpStack": false}})"});
     EXPECT_EQ(result.status, 0) << result.err;
+    // Appending on purpose: no warning about the results already there.
+    EXPECT_EQ(result.err.find("already holds results"), std::string::npos) << result.err;
     std::string xml = ResultsXml();
     EXPECT_EQ(Count(xml, "<?xml"), 1u);
     EXPECT_EQ(Count(xml, "<Doc "), 2u);

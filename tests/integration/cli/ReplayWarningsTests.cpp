@@ -76,9 +76,9 @@ TEST_F(ReplayWarningsTest, LikelyMistakesAreWarnedAboutByLineAndTheReplayGoesOn)
     result = Replay(log, "results", {"--filter", "errors-and-warnings"});
     EXPECT_EQ(result.status, 1);
     const std::string invalid = "SetStatus failed: 0x80040329: Invalid EventId, can't change event status. (";
-    EXPECT_EQ(result.err, "annalist: warning: the results folder \"" + Folder("results") +
-                              "\" already holds results (Results.xml, GeneralInfo.ini); what this replay writes is "
-                              "mixed with them (--clean empties the folder first)\n" +
+    EXPECT_EQ(result.err, "line 1: warning: the results folder \"" + Folder("results") +
+                              "\" already holds results (Results.xml, GeneralInfo.ini); this run is mixed with them "
+                              "(--clean empties the folder first)\n" +
                               warnings +
                               "line 10: " + invalid + "the step with id 8 was not logged: --filter dropped it)\n"
                               "line 11: " + invalid + "the event with id 2 was not logged: the logger does not know "
