@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -298,16 +297,14 @@ bool CReplayDriver::CheckEarlierResults(const std::filesystem::path& outputFolde
     // A mistyped -o must never empty a folder that is not a results folder.
     std::string refusal;
     std::filesystem::path resolved = Resolved(folder);
-    const char* homes[] = {std::getenv("HOME"), std::getenv("USERPROFILE")};
+    const std::string home = PAL_HomeFolder();
     if (results.empty())
         refusal = "it holds no Results.xml or GeneralInfo.ini, so it is not a results folder (empty it yourself if "
                   "you mean to)";
     else if (resolved == resolved.root_path())
         refusal = "it is the root of a file system";
-    for (const char* home : homes) {
-        if (refusal.empty() && home && *home && IsInside(Resolved(std::filesystem::u8path(home)), resolved))
-            refusal = "it is or holds your home folder";
-    }
+    else if (!home.empty() && IsInside(Resolved(std::filesystem::u8path(home)), resolved))
+        refusal = "it is or holds your home folder";
     if (refusal.empty() && m_options.eventsFile != "-" &&
         IsInside(Resolved(std::filesystem::absolute(std::filesystem::u8path(m_options.eventsFile), error)), resolved))
         refusal = "it holds the event log";

@@ -98,6 +98,12 @@ LONG PAL_EndRegistryBatch(bool keep) { return PalEndHiveBatch(keep); }
 
 bool PAL_IsTerminal(FILE* stream) { return stream && isatty(fileno(stream)) == 1; }
 
+std::string PAL_HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
+}
+
 std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv)
 {
     std::vector<std::string> arguments;

@@ -45,6 +45,11 @@ LONG PAL_EndRegistryBatch(bool keep);
 // True when the stream is an interactive terminal (a console window on
 // Windows; not a file, pipe or the null device).
 bool PAL_IsTerminal(FILE* stream);
+
+// ---- The user ----
+// The user's home folder (UTF-8), as the environment names it; empty when it
+// names none.
+std::string PAL_HomeFolder();
 // The program's arguments as UTF-8 (on Windows from the UTF-16 command line,
 // so that names outside the ANSI code page survive).
 std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv);
