@@ -161,9 +161,11 @@ LONG FilteredStatus(const ReplayCall& call)
         value = &(*value)["$i2"];
     if (!value->is_number_integer())
         return kovDone;
-    long long status = value->get<long long>();
-    return IsValidStatus(static_cast<LONG>(status)) && status == static_cast<LONG>(status) ? static_cast<LONG>(status)
-                                                                                          : kovDone;
+    long long number = value->get<long long>();
+    LONG status = static_cast<LONG>(number);
+    if (number != status || !IsValidStatus(status))
+        return kovDone;
+    return status;
 }
 
 // A folder for comparing: absolute, the links resolved as far as it exists.
