@@ -164,17 +164,17 @@ HRESULT CAnnalistImp::RecordStep(LoggedEvent& event)
         return S_OK;
     event.kind = xrkStartStep;
 
-    if (description.ReadText(W("PlainTextNodeName"), node.displayName))
+    if (description.ReadText(keys::PlainTextNodeName, node.displayName))
         node.nameIsPlain = 1;
-    else if (!description.ReadText(W("HtmlNodeName"), node.displayName))
-        description.ReadText(W("NodeName"), node.displayName);
+    else if (!description.ReadText(keys::HtmlNodeName, node.displayName))
+        description.ReadText(keys::NodeName, node.displayName);
 
-    if (description.ReadText(W("StepPlainTxt"), node.details))
+    if (description.ReadText(keys::StepPlainTxt, node.details))
         node.detailsArePlain = 1;
-    else if (!description.ReadText(W("StepHtmlInfo"), node.details))
-        description.ReadText(W("StepInfo"), node.details);
+    else if (!description.ReadText(keys::StepHtmlInfo, node.details))
+        description.ReadText(keys::StepInfo, node.details);
 
-    description.ReadText(W("ReturnValue"), node.returnValue);
+    description.ReadText(keys::ReturnValue, node.returnValue);
     return RecordNode(event, 0);
 }
 
@@ -203,14 +203,14 @@ HRESULT CAnnalistImp::RecordNode(LoggedEvent& event, LONG ownIconGroup)
     if (description.IsPresent()) {
         if (!ReadStepStatus(event))
             return E_FAIL;
-        description.ReadText(W("NodeType"), node.nodeType);
+        description.ReadText(keys::NodeType, node.nodeType);
         TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
-        description.ReadText(W("BottomFilePath"), node.bottomFilePath);
+        description.ReadText(keys::BottomFilePath, node.bottomFilePath);
         bool enableFilter = true;
-        description.ReadFlag(W("EnableFilter"), enableFilter, true);
+        description.ReadFlag(keys::EnableFilter, enableFilter, true);
         node.enableFilter = enableFilter ? 1 : 0;
-        description.ReadText(W("MovieMarkerID"), node.movieMarker);
-        description.ReadRaw(W("ViewType"), viewType.Get());
+        description.ReadText(keys::MovieMarkerID, node.movieMarker);
+        description.ReadRaw(keys::ViewType, viewType.Get());
 
         m_pictures.SaveStepSnapshot(description, m_results, stepFolder.c_str(), &node, viewType.Get());
         ApplyCustomReportObject(description, viewType.Get(), &node);
@@ -244,7 +244,7 @@ bool CAnnalistImp::ReadStepStatus(LoggedEvent& event)
 {
     EventNode& node = *event.node;
     LONG status = kovDone;
-    if (!event.description.ReadInt(W("Status"), status, kovDone)) {
+    if (!event.description.ReadInt(keys::Status, status, kovDone)) {
         node.status = kovDone;
         return true;
     }

@@ -19,14 +19,14 @@ namespace {
 LONG WriteIconDefaults(CDescription& description, LONG iconGroup)
 {
     LONG ownGroup = 0;
-    if (!description.Has(W("DllPAth"))) {
-        description.WriteInt(W("DllIconIndex"), iconGroup);
-        description.WriteInt(W("DllIconSelIndex"), iconGroup);
-        description.WriteText(W("DllPAth"), kLocalIconModule);
+    if (!description.Has(keys::DllPath)) {
+        description.WriteInt(keys::DllIconIndex, iconGroup);
+        description.WriteInt(keys::DllIconSelIndex, iconGroup);
+        description.WriteText(keys::DllPath, kLocalIconModule);
         ownGroup = description.IsPresent() ? iconGroup : 0;
     }
-    if (!description.Has(W("ShowTopFile")))
-        description.WriteFlag(W("ShowTopFile"), false);
+    if (!description.Has(keys::ShowTopFile))
+        description.WriteFlag(keys::ShowTopFile, false);
     return ownGroup;
 }
 
@@ -36,7 +36,7 @@ void CAnnalistImp::StartRun(CDescription& description)
 {
     m_run.RestartRecordNumbers(1);
     m_folderNaming.ResetActionFolderNumber();
-    description.ReadFlag(W("ReportAppendMode"), m_appendRequested, false);
+    description.ReadFlag(keys::ReportAppendMode, m_appendRequested, false);
     OpenResults(m_appendRequested);
 }
 
@@ -89,20 +89,20 @@ void CAnnalistImp::SaveGeneralInfo()
 LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool isTest)
 {
     RunScope scope;
-    description.ReadText(W("TestName"), scope.name);
+    description.ReadText(keys::TestName, scope.name);
     bool fromStep = false;
-    description.ReadFlag(W("PartialReplay"), fromStep, false);
+    description.ReadFlag(keys::PartialReplay, fromStep, false);
     scope.fromStep = fromStep ? 1 : 0;
 
     if (!isTest) {
         node.displayName.FormatResource(IDS_SUMMARY_NAME, scope.name.c_str());
     } else {
-        description.ReadText(W("ProductName"), scope.productName);
-        description.ReadText(W("ResultsName"), scope.resultsName);
-        description.ReadFlag(W("RunInUpdateTODescMode"), m_state.updateDescriptions, false);
-        description.ReadFlag(W("RunInUpdateVOMode"), m_state.updateObjects, false);
-        description.ReadFlag(W("RunInUpdateSnapshotsMode"), m_state.updateSnapshots, false);
-        description.ReadText(W("DocumentType"), scope.documentType);
+        description.ReadText(keys::ProductName, scope.productName);
+        description.ReadText(keys::ResultsName, scope.resultsName);
+        description.ReadFlag(keys::RunInUpdateTODescMode, m_state.updateDescriptions, false);
+        description.ReadFlag(keys::RunInUpdateVOMode, m_state.updateObjects, false);
+        description.ReadFlag(keys::RunInUpdateSnapshotsMode, m_state.updateSnapshots, false);
+        description.ReadText(keys::DocumentType, scope.documentType);
 
         CBstrString label;
         CBstrString suffix;
@@ -110,15 +110,15 @@ LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool i
             label = LoadResourceString(IDS_TEST);
         } else {
             label = LoadResourceString(IDS_BUSINESS_COMPONENT);
-            description.ReadInt(W("CompIterId"), scope.componentIteration, 0);
+            description.ReadInt(keys::CompIterId, scope.componentIteration, 0);
             if (scope.componentIteration != 0)
                 suffix.FormatResource(IDS_COMPONENT_ITERATION_SUFFIX, static_cast<int>(scope.componentIteration));
         }
         node.displayName.FormatResource(IDS_SCOPE_SUMMARY_NAME, label.c_str(), scope.name.c_str(), suffix.c_str());
 
-        if (description.Has(W("CompIndexInBPT"))) {
+        if (description.Has(keys::CompIndexInBPT)) {
             LONG component = 0;
-            description.ReadInt(W("CompIndexInBPT"), component, 0);
+            description.ReadInt(keys::CompIndexInBPT, component, 0);
             m_folderNaming.SetBusinessComponentNumber(component);
         }
     }
@@ -142,7 +142,7 @@ LONG CAnnalistImp::BeginIteration(EventNode& node, CDescription& description)
     if (!scope)
         return 0;
     LONG row = 0;
-    description.ReadInt(W("Iteration"), row, 0);
+    description.ReadInt(keys::Iteration, row, 0);
     scope->iteration += 1;
     scope->iterationCloseToId = node.parentId;
     UINT nameId = m_run.CurrentScopeIndex() == 0 ? IDS_TEST_ITERATION_NAME : IDS_SCOPE_ITERATION_NAME;
@@ -160,8 +160,8 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
     scope->endTime = time;
     scope->ended = 1;
     if (description) {
-        description->ReadText(W("ReturnValue"), scope->returnValue);
-        description->ReadText(W("MaintenanceSummary"), scope->maintenanceSummary);
+        description->ReadText(keys::ReturnValue, scope->returnValue);
+        description->ReadText(keys::MaintenanceSummary, scope->maintenanceSummary);
         CollectParameters(*description, *scope, false, true);
     }
     LONG closeToId = scope->closeToId;
@@ -169,7 +169,7 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
         m_factory.CloseOpenElementsTo(closeToId);
     m_run.CloseScope();
     if (description)
-        description->WriteInt(W("ReturnLogStatus"), m_run.LogStatus());
+        description->WriteInt(keys::ReturnLogStatus, m_run.LogStatus());
 }
 
 void CAnnalistImp::EndIteration(CDescription& description)
@@ -178,7 +178,7 @@ void CAnnalistImp::EndIteration(CDescription& description)
     if (!scope || scope->ended)
         return;
     if (description.IsPresent())
-        description.ReadText(W("ReturnValue"), scope->returnValue);
+        description.ReadText(keys::ReturnValue, scope->returnValue);
     if (scope->iterationCloseToId != -1)
         m_factory.CloseOpenElementsTo(scope->iterationCloseToId);
 }
@@ -201,9 +201,9 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
 
     bool dumpStack = m_appendRequested;
     try {
-        if (description.Has(W("ReportDumpStack"))) {
+        if (description.Has(keys::ReportDumpStack)) {
             bool dump = true;
-            description.ReadFlag(W("ReportDumpStack"), dump, true);
+            description.ReadFlag(keys::ReportDumpStack, dump, true);
             dumpStack = dump;
         }
     } catch (const CDescriptionFailure&) {
@@ -235,12 +235,12 @@ void CAnnalistImp::SetGeneralInfo(CDescription& description)
 
 void CAnnalistImp::AddAdditionalInfo(EventNode& node, CDescription& description)
 {
-    if (!description.Has(W("NodeName")) || !description.Has(W("NodeValue")))
+    if (!description.Has(keys::NodeName) || !description.Has(keys::NodeValue))
         return;
     CBstrString name;
     CBstrString value;
-    description.ReadText(W("NodeName"), name);
-    description.ReadText(W("NodeValue"), value);
+    description.ReadText(keys::NodeName, name);
+    description.ReadText(keys::NodeValue, value);
     // The node only carries the two texts to the record; the caller frees it.
     node.nodeType = name;
     node.displayName = value;
@@ -253,8 +253,8 @@ void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& descripti
     const bool iconsResolved = ResolveNodeIcons(description, 0, icons);
     CBstrString name;
     CBstrString resultsName;
-    description.ReadText(W("TestName"), name);
-    description.ReadText(W("ResultsName"), resultsName);
+    description.ReadText(keys::TestName, name);
+    description.ReadText(keys::ResultsName, resultsName);
     TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
 
     m_state.businessProcessName = name;

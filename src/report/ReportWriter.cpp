@@ -5,7 +5,7 @@
 
 #include "fs/FolderServices.h"
 #include "report/XMLRootRecords.h"
-#include "text/Utf8.h"
+#include "report/XmlOutput.h"
 
 namespace {
 
@@ -13,27 +13,16 @@ const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 // The disk-space threshold of the results file: any free byte will do.
 const ULONGLONG kResultsFileThreshold = 1;
 
-// Writes the record's text as UTF-8 with one fwrite. A text that cannot be
-// built, converted or written in full is lost; nothing is reported.
-void WriteRecord(FILE* file, CXMLNodeDataBase& record) noexcept
+// Bytes of formatted records gathered before they go to the file.
+const size_t kOutputFlushBytes = 64 * 1024;
+
+// Hands the output's bytes to the stream and empties it. A short write loses
+// them; nothing is reported.
+void WriteOutput(FILE* file, CXmlOutput& output) noexcept
 {
-    CBstrString text;
-    try {
-        record.GetXMLText(text);
-    } catch (...) {
-        // The text built so far is written.
-    }
-    if (text.IsEmpty())
-        return;
-    size_t size = WideToUtf8(text.c_str(), nullptr, 0);
-    if (size <= 1)
-        return;
-    char* buffer = new (std::nothrow) char[size];
-    if (!buffer)
-        return;
-    if (WideToUtf8(text.c_str(), buffer, size) == size)
-        fwrite(buffer, 1, size - 1, file);
-    delete[] buffer;
+    if (!output.IsEmpty())
+        fwrite(output.Data(), 1, output.Size(), file);
+    output.Clear();
 }
 
 } // namespace
@@ -147,6 +136,9 @@ DWORD CReportWriter::WriterLoop() noexcept
     // The writer takes whatever is queued in one go (one short hold of the
     // lock per batch, not per record) and writes it in order.
     std::deque<CXMLNodeDataBase*> batch;
+    // The records' text, formatted straight into one buffer that keeps its
+    // room from batch to batch.
+    CXmlOutput output;
     bool exitWritten = false;
     for (;;) {
         bool finished = false;
@@ -169,13 +161,16 @@ DWORD CReportWriter::WriterLoop() noexcept
         while (!batch.empty()) {
             CXMLNodeDataBase* record = batch.front();
             if (record) {
-                WriteRecord(file, *record);
+                EncodeRecord(*record, output);
                 if (record->IsExitRecord())
                     exitWritten = true;
                 delete record;
+                if (output.Size() >= kOutputFlushBytes)
+                    WriteOutput(file, output);
             }
             batch.pop_front();
         }
+        WriteOutput(file, output);
     }
 
     // The file is complete on disk before anyone is told the writer finished.
