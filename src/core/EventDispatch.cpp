@@ -1,6 +1,7 @@
 // The route of an event: the table from event type to handler, and for the
 // events that become nodes of the report the processing that fills the node
 // and queues it.
+#include <cstring>
 #include <new>
 
 #include "core/AnnalistImp.h"
@@ -134,6 +135,18 @@ const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
     return otherStep;
 }
 
+const EventRoute& CAnnalistImp::RouteOf(BSTR eventType)
+{
+    const UINT length = SysStringLen(eventType);
+    if (m_lastRoute && length == m_lastEventType.Length() &&
+        (length == 0 || std::memcmp(eventType, m_lastEventType.Get(), length * sizeof(WCHAR)) == 0))
+        return *m_lastRoute;
+    const EventRoute& route = FindRoute(eventType);
+    m_lastEventType = CBstrString::FromBstr(eventType);
+    m_lastRoute = m_lastEventType.Length() == length ? &route : nullptr;
+    return route;
+}
+
 HRESULT CAnnalistImp::Dispatch(LoggedEvent& event)
 {
     try {
@@ -197,7 +210,7 @@ HRESULT CAnnalistImp::RecordNode(LoggedEvent& event, LONG ownIconGroup)
 
     NodeIconNumbers icons;
     const bool iconsResolved = ResolveNodeIcons(description, ownIconGroup, icons);
-    CBstrString stepFolder = IterationFolder();
+    const CBstrString& stepFolder = IterationFolder();
 
     CVariantValue viewType;
     if (description.IsPresent()) {

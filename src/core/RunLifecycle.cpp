@@ -283,20 +283,29 @@ void CAnnalistImp::PauseAppendMode()
     StopWriter(xrkExit);
 }
 
-CBstrString CAnnalistImp::IterationFolder() const
+const CBstrString& CAnnalistImp::IterationFolder()
 {
     const RunScope* scope = m_run.CurrentScope();
     if (!scope)
-        return CBstrString();
-    return CResultsFolder::IterationFolderName(scope->folderName.c_str(), m_settings.IterationFolderPrefix().c_str(),
-                                               scope->iteration);
+        return m_noFolder;
+    IterationFolderName& last = m_iterationFolder;
+    const CBstrString& prefix = m_settings.IterationFolderPrefix();
+    if (!last.valid || last.iteration != scope->iteration || last.scopeFolder != scope->folderName ||
+        last.prefix != prefix) {
+        last.folder = CResultsFolder::IterationFolderName(scope->folderName.c_str(), prefix.c_str(), scope->iteration);
+        last.scopeFolder = scope->folderName;
+        last.prefix = prefix;
+        last.iteration = scope->iteration;
+        last.valid = true;
+    }
+    return last.folder;
 }
 
 void CAnnalistImp::CreateIterationFolder()
 {
     if (!m_results.IsSet())
         return;
-    CBstrString folder = IterationFolder();
+    const CBstrString& folder = IterationFolder();
     if (folder.IsEmpty())
         return;
     m_results.CreateFolder(folder.c_str(), CResultsFolder::kRunFolderSpace);

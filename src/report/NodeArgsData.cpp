@@ -1,5 +1,7 @@
 #include "report/NodeArgsData.h"
 
+#include <cstring>
+
 NodeArgsData::NodeArgsData(ProductLevel level) noexcept : m_level(level)
 {
     for (uint32_t& start : m_start)
@@ -46,20 +48,21 @@ HRESULT NodeArgsData::Set(const Setting* settings, size_t count) noexcept
         lengths[i] = settings[i].text ? PAL_wcslen(settings[i].text) : 0;
         added += lengths[i] + 1;
     }
+    const size_t first = m_texts.size();
     try {
-        const size_t first = m_texts.size();
         if (m_texts.capacity() < first + added)
             m_texts.reserve(first + added + (first == 0 ? kBottomPaneRoom : 0));
-        uint32_t starts[kFieldCount];
-        for (size_t i = 0; i < count; ++i) {
-            starts[i] = static_cast<uint32_t>(m_texts.size());
-            m_texts.append(settings[i].text ? settings[i].text : W(""), lengths[i]);
-            m_texts.push_back(0);
-        }
-        for (size_t i = 0; i < count; ++i)
-            m_start[settings[i].field] = starts[i];
+        m_texts.resize(first + added);
     } catch (...) {
         return E_OUTOFMEMORY;
+    }
+    WCHAR* out = &m_texts[first];
+    for (size_t i = 0; i < count; ++i) {
+        m_start[settings[i].field] = static_cast<uint32_t>(out - m_texts.data());
+        if (lengths[i])
+            std::memcpy(out, settings[i].text, lengths[i] * sizeof(WCHAR));
+        out[lengths[i]] = 0;
+        out += lengths[i] + 1;
     }
     return S_OK;
 }

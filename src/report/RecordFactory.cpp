@@ -233,8 +233,7 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         break;
     }
     case xrkStartStep: {
-        CBstrString timeText;
-        FormatEventDateTime(node->eventTime, timeText);
+        CBstrString timeText = m_timeText.Format(node->eventTime);
         // A time the runtime cannot convert gives the tick of an unknown time
         // (0) rather than losing the step.
         LONGLONG tick = 0;
@@ -333,9 +332,8 @@ bool CRecordFactory::FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record
     if (!summary || !scope)
         return false;
     if (kind == xrkEndTest || kind == xrkEndAction) {
-        CBstrString startTime, endTime;
-        FormatEventDateTime(scope->startTime, startTime);
-        FormatEventDateTime(scope->endTime, endTime);
+        CBstrString startTime = m_timeText.Format(scope->startTime);
+        CBstrString endTime = m_timeText.Format(scope->endTime);
         const StatusCounts& counts = m_run.Counts(m_run.CurrentScopeIndex());
         summary->SetSummary(scope->returnValue.c_str(), scope->parameters, startTime.c_str(), endTime.c_str(),
                             counts.passed, counts.failed, counts.warnings, m_state.runNotCompleted,

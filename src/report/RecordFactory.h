@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "report/EventTime.h"
 #include "report/ProductLevel.h"
 #include "report/ReportRecordKind.h"
 #include "report/ReportWriter.h"
@@ -101,5 +102,6 @@ private:
     std::vector<OpenElement> m_openElements; // innermost last
     // False while the results file being written cannot hold an open BPT.
     bool m_processMayBeOpen = false;
+    CEventTimeText m_timeText;
     CReportWriter m_writer;
 };

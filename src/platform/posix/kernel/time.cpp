@@ -2,19 +2,20 @@
 // and zone (TZ, or the system's zone).
 //
 // The zone is read again (tzset, which looks at TZ and at the zone file)
-// when TZ changes and otherwise at most once a second, not on every call:
+// when TZ is changed through SetEnvironmentVariableW and otherwise at most
+// once a second, not on every call:
 // the logger asks for the local time and converts a local time with every
 // step. Between two readings the conversions are answered from what the
 // last one found: the local fields of the current second, and the UTC start
 // of an hour of local time that no zone change comes near.
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <atomic>
 #include <mutex>
-#include <string>
 
 #include "pal/pal.h"
+#include "kernel/time_zone.h"
 #include "pal/utf8.h"
 
 namespace {
@@ -102,14 +103,15 @@ void SetTransitionDate(SYSTEMTIME& out, time_t at, long offsetBefore)
 const __time64_t kLatestTime64 = 32535215999LL;
 
 // The zone as last read: each reading has a number of its own, which the
-// answers kept from an earlier reading are checked against.
+// answers kept from an earlier reading are checked against. The second of
+// the reading and its number are read without the lock by the callers that
+// find the reading current.
 struct ZoneReading {
     std::mutex lock;
-    bool read = false;
-    bool hadTz = false;
-    std::string tz;
-    time_t readAt = 0;
-    unsigned long number = 0;
+    std::atomic<time_t> readAt{-1};
+    std::atomic<unsigned long> number{0};
+    // Set by SetEnvironmentVariableW when it changes TZ.
+    std::atomic<bool> stale{true};
 };
 
 ZoneReading& Zone()
@@ -118,32 +120,25 @@ ZoneReading& Zone()
     return *zone;
 }
 
-// Reads the zone again when `force`, when TZ has changed since the last
-// reading, or when the second `now` differs from the one of that reading;
-// returns the number of the reading in force.
+// Reads the zone again when `force`, when TZ has been changed through
+// SetEnvironmentVariableW since the last reading, or when the second `now`
+// differs from the one of that reading (so a change made otherwise is seen
+// within a second); returns the number of the reading in force.
 unsigned long CurrentZone(time_t now, bool force = false)
 {
-    const char* tz = getenv("TZ");
     ZoneReading& zone = Zone();
+    if (!force && !zone.stale.load(std::memory_order_acquire) && zone.readAt.load(std::memory_order_acquire) == now)
+        return zone.number.load(std::memory_order_acquire);
     std::lock_guard<std::mutex> guard(zone.lock);
-    bool tzChanged = !zone.read || (tz != nullptr) != zone.hadTz || (tz && zone.tz != tz);
-    if (force || tzChanged || now != zone.readAt) {
+    if (force || zone.stale.exchange(false) || zone.readAt.load() != now) {
         tzset();
-        zone.read = true;
-        zone.readAt = now;
-        zone.hadTz = tz != nullptr;
-        zone.tz = tz ? tz : "";
-        ++zone.number;
+        zone.number.fetch_add(1);
+        zone.readAt.store(now, std::memory_order_release);
     }
-    return zone.number;
+    return zone.number.load();
 }
 
-time_t CoarseNow()
-{
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return now.tv_sec;
-}
+time_t CurrentSecond() { return Now().tv_sec; }
 
 // The local fields of the last second this thread asked about.
 struct LocalSecond {
@@ -224,6 +219,8 @@ bool LearnHour(const struct tm& fields, unsigned long zone, LocalHour& hour)
 
 } // namespace
 
+void PalZoneSettingChanged() { Zone().stale.store(true, std::memory_order_release); }
+
 extern "C" void GetLocalTime(LPSYSTEMTIME lpSystemTime)
 {
     struct timespec now = Now();
@@ -254,7 +251,7 @@ extern "C" DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInform
     }
     TIME_ZONE_INFORMATION& info = *lpTimeZoneInformation;
     std::memset(&info, 0, sizeof(info));
-    CurrentZone(CoarseNow(), true);
+    CurrentZone(CurrentSecond(), true);
     CopyZoneName(tzname[0], info.StandardName);
     CopyZoneName(tzname[1], info.DaylightName);
 
@@ -311,7 +308,7 @@ extern "C" DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInform
     return today.tm_isdst > 0 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
-extern "C" void _tzset(void) { CurrentZone(CoarseNow(), true); }
+extern "C" void _tzset(void) { CurrentZone(CurrentSecond(), true); }
 
 extern "C" __time64_t _mktime64(struct tm* timeptr)
 {
@@ -320,7 +317,7 @@ extern "C" __time64_t _mktime64(struct tm* timeptr)
         return -1;
     }
     struct tm fields = *timeptr;
-    unsigned long zone = CurrentZone(CoarseNow());
+    unsigned long zone = CurrentZone(CurrentSecond());
     if (IsPlainLocalTime(fields)) {
         LocalHour& hour = t_localHour;
         if ((hour.valid && hour.zone == zone && IsSameHour(hour.start, fields)) || LearnHour(fields, zone, hour)) {

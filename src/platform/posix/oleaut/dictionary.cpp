@@ -88,6 +88,8 @@ private:
 // caller's units; nothing is copied until the key is stored.
 struct KeyProbe {
     KeyKind kind = KeyKind::Text;
+    uint32_t tag = 0;    // KeyTag: what a walk over the entries compares first
+    bool hashed = false; // a text key's hash is worked out when an index needs it
     uint32_t hash = 0;
     const WCHAR* text = nullptr;  // Text
     size_t length = 0;            // Text
@@ -138,30 +140,55 @@ bool SameText(const WCHAR* a, const WCHAR* b, size_t length, CompareMethod mode)
     return true;
 }
 
+// A cheap mark that equal keys share: a text key's length and its last unit
+// (folded under text comparison); one mark per kind for the others.
+uint32_t TextTag(const WCHAR* text, size_t length, CompareMethod mode)
+{
+    if (length == 0)
+        return 0;
+    WCHAR last = mode == BinaryCompare ? text[length - 1] : PAL_towlower(text[length - 1]);
+    return static_cast<uint32_t>(length << 16) ^ static_cast<uint16_t>(last);
+}
+
+uint32_t OtherTag(KeyKind kind) { return 0xFFFFFFF0u | static_cast<uint32_t>(kind); }
+
 // The probe of a text key.
 void SetTextProbe(const WCHAR* text, size_t length, CompareMethod mode, KeyProbe* probe)
 {
     probe->kind = KeyKind::Text;
+    probe->hashed = false;
     probe->text = text ? text : u"";
     probe->length = text ? length : 0;
-    probe->hash = HashText(probe->text, probe->length, mode);
+    probe->tag = TextTag(probe->text, probe->length, mode);
+}
+
+uint32_t HashOf(KeyProbe& probe, CompareMethod mode)
+{
+    if (!probe.hashed) {
+        probe.hash = HashText(probe.text, probe.length, mode);
+        probe.hashed = true;
+    }
+    return probe.hash;
 }
 
 // The identity of a key value (that holds no reference).
 HRESULT MakeProbe(VARIANT* key, CompareMethod mode, KeyProbe* out)
 {
+    out->hashed = true;
     switch (V_VT(key)) {
     case VT_BSTR:
         SetTextProbe(V_BSTR(key), SysStringLen(V_BSTR(key)), mode, out);
         return S_OK;
     case VT_BOOL:
         out->kind = KeyKind::Flag;
+        out->tag = OtherTag(out->kind);
         out->number = V_BOOL(key) ? 1 : 0;
         out->hash = V_BOOL(key) ? 0x5A5A : 0xA5A5;
         return S_OK;
     case VT_DISPATCH:
     case VT_UNKNOWN: {
         out->kind = KeyKind::Object;
+        out->tag = OtherTag(out->kind);
         IUnknown* object = V_VT(key) == VT_DISPATCH ? V_DISPATCH(key) : V_UNKNOWN(key);
         out->object = object;
         IUnknown* identity = nullptr;
@@ -192,6 +219,7 @@ HRESULT MakeProbe(VARIANT* key, CompareMethod mode, KeyProbe* out)
         if (FAILED(hr))
             return hr;
         out->kind = KeyKind::Number;
+        out->tag = OtherTag(out->kind);
         out->number = V_R8(&number) == 0 ? 0.0 : V_R8(&number); // -0 is 0
         out->hash = HashNumber(out->number);
         return S_OK;
@@ -207,8 +235,12 @@ HRESULT MakeProbe(VARIANT* key, CompareMethod mode, KeyProbe* out)
 // long as the reader.
 class CKeyReader {
 public:
-    CKeyReader() noexcept { VariantInit(&m_value); }
-    ~CKeyReader() { VariantClear(&m_value); }
+    CKeyReader() noexcept = default;
+    ~CKeyReader()
+    {
+        if (m_hasValue)
+            VariantClear(&m_value);
+    }
     CKeyReader(const CKeyReader&) = delete;
     CKeyReader& operator=(const CKeyReader&) = delete;
 
@@ -220,17 +252,20 @@ public:
             SetTextProbe(V_BSTR(key), SysStringLen(V_BSTR(key)), mode, &m_probe);
             return S_OK;
         }
+        VariantInit(&m_value);
+        m_hasValue = true;
         HRESULT hr = VariantCopyInd(&m_value, key);
         if (SUCCEEDED(hr))
             hr = MakeProbe(&m_value, mode, &m_probe);
         return hr;
     }
-    const KeyProbe& Probe() const noexcept { return m_probe; }
-    // The value read through a reference (VT_EMPTY for a plain text key).
-    VARIANT* Value() noexcept { return &m_value; }
+    KeyProbe& Probe() noexcept { return m_probe; }
+    // The value read through a reference (null for a plain text key).
+    VARIANT* Value() noexcept { return m_hasValue ? &m_value : nullptr; }
 
 private:
     KeyProbe m_probe;
+    bool m_hasValue = false;
     VARIANT m_value;
 };
 
@@ -350,7 +385,9 @@ public:
 
 private:
     struct Entry {
+        uint32_t tag = 0;
         KeyKind kind = KeyKind::Text;
+        bool hashed = false; // see KeyProbe
         uint32_t hash = 0;
         KeyText text;          // Text
         double number = 0;     // Number; Flag
@@ -383,7 +420,9 @@ private:
 
         void TakeFrom(Entry& other) noexcept
         {
+            tag = other.tag;
             kind = other.kind;
+            hashed = other.hashed;
             hash = other.hash;
             text = std::move(other.text);
             number = other.number;
@@ -401,7 +440,7 @@ private:
 
     bool Matches(const Entry& entry, const KeyProbe& probe) const
     {
-        if (entry.hash != probe.hash || entry.kind != probe.kind)
+        if (entry.kind != probe.kind)
             return false;
         switch (probe.kind) {
         case KeyKind::Text:
@@ -417,27 +456,34 @@ private:
         return false;
     }
 
-    // The position of the entry with the key; -1 when there is none.
-    long Find(const KeyProbe& probe)
+    uint32_t HashOf(Entry& entry) const
     {
-        if (m_entries.size() <= kLinearLimit) {
+        if (!entry.hashed) {
+            entry.hash = HashText(entry.text.Data(), entry.text.Length(), m_compareMode);
+            entry.hashed = true;
+        }
+        return entry.hash;
+    }
+
+    // The position of the entry with the key; -1 when there is none. Few
+    // entries are walked; many are found through the index.
+    long Find(KeyProbe& probe)
+    {
+        if (m_entries.size() <= kLinearLimit || (!m_indexValid && !RebuildIndex())) {
+            const uint32_t tag = probe.tag;
             for (size_t i = 0; i < m_entries.size(); ++i)
-                if (Matches(m_entries[i], probe))
+                if (m_entries[i].tag == tag && Matches(m_entries[i], probe))
                     return static_cast<long>(i);
             return -1;
         }
-        if (!m_indexValid && !RebuildIndex()) {
-            for (size_t i = 0; i < m_entries.size(); ++i)
-                if (Matches(m_entries[i], probe))
-                    return static_cast<long>(i);
-            return -1;
-        }
+        const uint32_t hash = ::HashOf(probe, m_compareMode);
         const size_t mask = m_slots.size() - 1;
-        for (size_t slot = probe.hash & mask;; slot = (slot + 1) & mask) {
+        for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             int32_t position = m_slots[slot];
             if (position == kFreeSlot)
                 return -1;
-            if (Matches(m_entries[static_cast<size_t>(position)], probe))
+            Entry& entry = m_entries[static_cast<size_t>(position)];
+            if (entry.hash == hash && Matches(entry, probe))
                 return position;
         }
     }
@@ -464,7 +510,7 @@ private:
     void IndexEntry(size_t position)
     {
         const size_t mask = m_slots.size() - 1;
-        size_t slot = m_entries[position].hash & mask;
+        size_t slot = HashOf(m_entries[position]) & mask;
         while (m_slots[slot] != kFreeSlot)
             slot = (slot + 1) & mask;
         m_slots[slot] = static_cast<int32_t>(position);
@@ -474,7 +520,9 @@ private:
     // object). False when memory runs out.
     static bool SetKey(Entry& entry, const KeyProbe& probe, VARIANT* keyValue)
     {
+        entry.tag = probe.tag;
         entry.kind = probe.kind;
+        entry.hashed = probe.hashed;
         entry.hash = probe.hash;
         switch (probe.kind) {
         case KeyKind::Text:
@@ -491,19 +539,21 @@ private:
     }
 
     // Appends an entry for the key; it takes over the item (left empty).
-    HRESULT Append(const KeyProbe& probe, VARIANT* keyValue, VARIANT* item)
+    HRESULT Append(KeyProbe& probe, VARIANT* keyValue, VARIANT* item)
     {
         try {
             if (m_entries.capacity() == 0)
                 m_entries.reserve(kLinearLimit);
-            Entry entry;
-            if (!SetKey(entry, probe, keyValue))
-                return E_OUTOFMEMORY;
-            m_entries.push_back(std::move(entry));
+            m_entries.emplace_back();
         } catch (...) {
             return E_OUTOFMEMORY;
         }
-        m_entries.back().item = *item;
+        Entry& entry = m_entries.back();
+        if (!SetKey(entry, probe, keyValue)) {
+            m_entries.pop_back();
+            return E_OUTOFMEMORY;
+        }
+        entry.item = *item;
         VariantInit(item);
         if (m_entries.size() > kLinearLimit) {
             if (m_indexValid && m_entries.size() * 2 <= m_slots.size())
@@ -650,7 +700,7 @@ STDMETHODIMP CDictionary::get_HashVal(VARIANT* Key, VARIANT* HashVal)
     if (FAILED(hr))
         return hr;
     V_VT(HashVal) = VT_I4;
-    V_I4(HashVal) = static_cast<LONG>(key.Probe().hash % 1201);
+    V_I4(HashVal) = static_cast<LONG>(::HashOf(key.Probe(), m_compareMode) % 1201);
     return S_OK;
 }
 
