@@ -64,6 +64,7 @@ void CIconNumbering::ResetRun()
 {
     m_nextIconNumber = 1;
     m_iconCache.clear();
+    m_last.valid = false;
 }
 
 LONG CIconNumbering::FindFreeIconNumber(const CResultsFolder& results, LONG first, CBstrString& path)
@@ -133,6 +134,8 @@ NodeIconNumbers CIconNumbering::ResolveNodeIcons(CDescription& description, LONG
 NodeIconNumbers CIconNumbering::NumberIcons(const CBstrString& path, LONG index, LONG selectedIndex,
                                             const CResultsFolder& results)
 {
+    if (m_last.valid && m_last.index == index && m_last.selectedIndex == selectedIndex && m_last.path == path)
+        return m_last.numbers;
     NodeIconNumbers numbers;
     const bool isIconFile = IsIconFilePath(path);
     if (isIconFile)
@@ -149,5 +152,11 @@ NodeIconNumbers CIconNumbering::NumberIcons(const CBstrString& path, LONG index,
         if (numbers.selected == 0)
             numbers.selected = numbers.normal;
     }
+    // Both keys are in the cache now, so the same icons give these numbers.
+    m_last.path = path;
+    m_last.index = index;
+    m_last.selectedIndex = selectedIndex;
+    m_last.numbers = numbers;
+    m_last.valid = m_last.path == path;
     return numbers;
 }

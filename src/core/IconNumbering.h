@@ -72,4 +72,13 @@ private:
     LONG m_nextIconNumber = 1;
     std::map<WideString, LONG> m_iconCache; // icon key -> file number (0: failed to load)
     WideString m_key;                       // the key being looked up
+    // The last icons numbered (steps mostly name the same ones): their
+    // numbers stand as long as the cache does.
+    struct LastIcons {
+        bool valid = false;
+        CBstrString path;
+        LONG index = 0;
+        LONG selectedIndex = 0;
+        NodeIconNumbers numbers;
+    } m_last;
 };

@@ -229,6 +229,38 @@ HRESULT MakeProbe(VARIANT* key, CompareMethod mode, KeyProbe* out)
     }
 }
 
+// A copy of a stored item into an empty VARIANT: texts and objects as
+// VariantCopy copies them, plain values as they are.
+HRESULT CopyItem(VARIANT* out, const VARIANT* item)
+{
+    switch (V_VT(item)) {
+    case VT_BSTR: {
+        BSTR text = V_BSTR(item);
+        V_VT(out) = VT_BSTR;
+        V_BSTR(out) = nullptr;
+        if (!text)
+            return S_OK;
+        V_BSTR(out) = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(text), SysStringByteLen(text));
+        if (V_BSTR(out))
+            return S_OK;
+        V_VT(out) = VT_EMPTY;
+        return E_OUTOFMEMORY;
+    }
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8:
+    case VT_DATE:
+    case VT_BOOL:
+        *out = *item;
+        return S_OK;
+    default:
+        return VariantCopy(out, const_cast<VARIANT*>(item));
+    }
+}
+
 // A key as a call hands it over, read for a lookup. A plain text key (what
 // nearly every caller passes) is looked at where it is; any other key is
 // first read through its reference into a value of its own, which lives as
@@ -609,7 +641,7 @@ STDMETHODIMP CDictionary::get_Item(VARIANT* Key, VARIANT* pRetItem)
         return hr;
     long found = Find(key.Probe());
     if (found >= 0)
-        return VariantCopy(pRetItem, &m_entries[static_cast<size_t>(found)].item);
+        return CopyItem(pRetItem, &m_entries[static_cast<size_t>(found)].item);
     // A missing key is added with an empty item.
     VARIANT empty;
     VariantInit(&empty);
