@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "pal/pal.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 
