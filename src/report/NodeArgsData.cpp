@@ -1,6 +1,7 @@
 #include "report/NodeArgsData.h"
 
 #include <cstring>
+#include <new>
 
 NodeArgsData::NodeArgsData(ProductLevel level) noexcept : m_level(level)
 {
@@ -48,28 +49,32 @@ HRESULT NodeArgsData::Set(const Setting* settings, size_t count) noexcept
         lengths[i] = settings[i].text ? PAL_wcslen(settings[i].text) : 0;
         added += lengths[i] + 1;
     }
-    const size_t first = m_texts.size();
-    try {
-        if (m_texts.capacity() < first + added)
-            m_texts.reserve(first + added + (first == 0 ? kBottomPaneRoom : 0));
-        m_texts.resize(first + added);
-    } catch (...) {
-        return E_OUTOFMEMORY;
+    if (m_room - m_used < added) {
+        const size_t room = m_used + added + (m_used == 0 ? kBottomPaneRoom : 0);
+        std::unique_ptr<WCHAR[]> texts(new (std::nothrow) WCHAR[room]);
+        if (!texts)
+            return E_OUTOFMEMORY;
+        if (m_used)
+            std::memcpy(texts.get(), m_texts.get(), m_used * sizeof(WCHAR));
+        m_texts = std::move(texts);
+        m_room = room;
     }
-    WCHAR* out = &m_texts[first];
+    WCHAR* out = m_texts.get() + m_used;
     for (size_t i = 0; i < count; ++i) {
-        m_start[settings[i].field] = static_cast<uint32_t>(out - m_texts.data());
-        if (lengths[i])
-            std::memcpy(out, settings[i].text, lengths[i] * sizeof(WCHAR));
+        m_start[settings[i].field] = static_cast<uint32_t>(out - m_texts.get());
+        const WCHAR* text = settings[i].text;
+        for (size_t k = 0; k < lengths[i]; ++k)
+            out[k] = text[k];
         out[lengths[i]] = 0;
         out += lengths[i] + 1;
     }
+    m_used = static_cast<size_t>(out - m_texts.get());
     return S_OK;
 }
 
 const WCHAR* NodeArgsData::Text(Field field) const noexcept
 {
-    return m_start[field] == kUnset ? W("") : m_texts.c_str() + m_start[field];
+    return m_start[field] == kUnset ? W("") : m_texts.get() + m_start[field];
 }
 
 void NodeArgsData::Write(CXmlOutput& out) const

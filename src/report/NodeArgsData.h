@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "report/ProductLevel.h"
 #include "report/XmlOutput.h"
@@ -36,8 +37,9 @@ public:
     // The level decides whether Source and SourceLine are written.
     explicit NodeArgsData(ProductLevel level = ProductLevel::Current) noexcept;
 
-    // Sets the first eleven texts (null: empty). S_OK, or E_OUTOFMEMORY when
-    // a copy cannot be made (the texts stay as they were).
+    // Sets the first eleven texts (null: empty; never texts of this object).
+    // S_OK, or E_OUTOFMEMORY when a copy cannot be made (the texts stay as
+    // they were).
     HRESULT SetNodeArgs(const WCHAR* eventType, const WCHAR* display, const WCHAR* iconText, const WCHAR* eventIdText,
                         const WCHAR* statusName, const WCHAR* nodeTypeText, const WCHAR* selectedIconText,
                         const WCHAR* filterText, const WCHAR* movieMarkerText, const WCHAR* sourceText,
@@ -68,6 +70,8 @@ private:
     static const uint32_t kUnset = 0xFFFFFFFFu;
 
     ProductLevel m_level;
-    WideString m_texts;             // each text set, with its terminating zero
+    std::unique_ptr<WCHAR[]> m_texts; // each text set, with its terminating zero
+    size_t m_used = 0;
+    size_t m_room = 0;
     uint32_t m_start[kFieldCount]; // where a field's text begins in m_texts
 };

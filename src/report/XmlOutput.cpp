@@ -100,33 +100,23 @@ bool HoldsEscapedEntity(const WCHAR* p)
 
 CXmlOutput::~CXmlOutput() { std::free(m_data); }
 
-char* CXmlOutput::Room(size_t bytes)
+char* CXmlOutput::Grow(size_t bytes)
 {
-    if (bytes > m_capacity - m_size) {
-        size_t wanted = m_size + bytes;
-        if (wanted < m_size)
+    size_t wanted = m_size + bytes;
+    if (wanted < m_size)
+        throw std::bad_alloc();
+    size_t capacity = m_capacity ? m_capacity : 4096;
+    while (capacity < wanted) {
+        if (capacity > (static_cast<size_t>(-1) >> 1))
             throw std::bad_alloc();
-        size_t capacity = m_capacity ? m_capacity : 4096;
-        while (capacity < wanted) {
-            if (capacity > (static_cast<size_t>(-1) >> 1))
-                throw std::bad_alloc();
-            capacity *= 2;
-        }
-        char* grown = static_cast<char*>(std::realloc(m_data, capacity));
-        if (!grown)
-            throw std::bad_alloc();
-        m_data = grown;
-        m_capacity = capacity;
+        capacity *= 2;
     }
+    char* grown = static_cast<char*>(std::realloc(m_data, capacity));
+    if (!grown)
+        throw std::bad_alloc();
+    m_data = grown;
+    m_capacity = capacity;
     return m_data + m_size;
-}
-
-CXmlOutput& CXmlOutput::Put(const char* markup, size_t length)
-{
-    char* out = Room(length);
-    std::memcpy(out, markup, length);
-    m_size += length;
-    return *this;
 }
 
 CXmlOutput& CXmlOutput::Number(long value)

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include "pal/pal.h"
 #include "text/BstrString.h"
@@ -28,7 +29,12 @@ public:
     {
         return Put(markup, N - 1);
     }
-    CXmlOutput& Put(const char* markup, size_t length);
+    CXmlOutput& Put(const char* markup, size_t length)
+    {
+        std::memcpy(Room(length), markup, length);
+        m_size += length;
+        return *this;
+    }
     // A signed decimal.
     CXmlOutput& Number(long value);
 
@@ -64,7 +70,8 @@ public:
 
 private:
     // Room for `bytes` more bytes; the first free byte.
-    char* Room(size_t bytes);
+    char* Room(size_t bytes) { return bytes <= m_capacity - m_size ? m_data + m_size : Grow(bytes); }
+    char* Grow(size_t bytes);
     CXmlOutput& Write(const WCHAR* text, Rule rule);
 
     char* m_data = nullptr;

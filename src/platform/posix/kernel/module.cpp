@@ -61,10 +61,11 @@ bool IsModuleName(const WCHAR* wanted, const WideString& own)
     if (own.empty())
         return false;
     const WCHAR* name = wanted;
-    for (const WCHAR* p = wanted; *p; ++p)
-        if (*p == '/' || *p == '\\')
-            name = p + 1;
-    size_t length = PAL_wcslen(name);
+    const WCHAR* end = wanted;
+    for (; *end; ++end)
+        if (*end == '/' || *end == '\\')
+            name = end + 1;
+    size_t length = static_cast<size_t>(end - name);
     if (length != own.size() && !(length + 3 == own.size() && own.compare(length, 3, W(".SO")) == 0))
         return false;
     for (size_t i = 0; i < length; ++i)

@@ -391,6 +391,7 @@ public:
         std::vector<Entry> removed;
         removed.swap(m_entries);
         m_indexValid = false;
+        m_tagBits = 0;
         return S_OK;
     }
     STDMETHODIMP put_CompareMode(CompareMethod pcomp) override
@@ -503,6 +504,9 @@ private:
     {
         if (m_entries.size() <= kLinearLimit || (!m_indexValid && !RebuildIndex())) {
             const uint32_t tag = probe.tag;
+            if (!(m_tagBits & TagBit(tag)))
+                return -1; // no entry has the mark
+
             for (size_t i = 0; i < m_entries.size(); ++i)
                 if (m_entries[i].tag == tag && Matches(m_entries[i], probe))
                     return static_cast<long>(i);
@@ -518,6 +522,16 @@ private:
             if (entry.hash == hash && Matches(entry, probe))
                 return position;
         }
+    }
+
+    // One bit of 64 per mark; m_tagBits holds the bits of the entries' marks,
+    // so most keys that are not there are known at once.
+    static uint64_t TagBit(uint32_t tag) { return uint64_t(1) << ((tag ^ (tag >> 16) ^ (tag >> 6)) & 63); }
+    void RecomputeTagBits()
+    {
+        m_tagBits = 0;
+        for (const Entry& entry : m_entries)
+            m_tagBits |= TagBit(entry.tag);
     }
 
     // The index over the entries: open addressing, at most half full. False
@@ -587,6 +601,7 @@ private:
         }
         entry.item = *item;
         VariantInit(item);
+        m_tagBits |= TagBit(entry.tag);
         if (m_entries.size() > kLinearLimit) {
             if (m_indexValid && m_entries.size() * 2 <= m_slots.size())
                 IndexEntry(m_entries.size() - 1);
@@ -602,6 +617,7 @@ private:
     std::vector<Entry> m_entries; // in insertion order
     std::vector<int32_t> m_slots; // positions in m_entries; used beyond kLinearLimit entries
     bool m_indexValid = false;
+    uint64_t m_tagBits = 0;
     CompareMethod m_compareMode = BinaryCompare;
 };
 
@@ -702,6 +718,7 @@ STDMETHODIMP CDictionary::put_Key(VARIANT* Key, VARIANT* rhs)
     VariantInit(&entry.item);
     entry = std::move(renamed);
     m_indexValid = false;
+    RecomputeTagBits();
     return S_OK;
 }
 
@@ -718,6 +735,7 @@ STDMETHODIMP CDictionary::Remove(VARIANT* Key)
     Entry removed(std::move(m_entries[static_cast<size_t>(found)]));
     m_entries.erase(m_entries.begin() + found);
     m_indexValid = false;
+    RecomputeTagBits();
     return S_OK;
 }
 
