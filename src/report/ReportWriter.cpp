@@ -113,9 +113,11 @@ bool CReportWriter::Start(FILE* file, const WCHAR* path, ULONGLONG size, OpenEle
     m_finishedWhole = false;
     try {
         m_buffer.clear();
+        m_records.clear();
+        // The byte-order mark goes with the first record.
         if (newReport)
             m_buffer = kUtf8ByteOrderMark;
-        m_open = open;
+        m_startOpen = m_open = open;
         m_stream.Attach(file, path, size, std::move(open));
     } catch (...) {
         std::fclose(file);
@@ -232,20 +234,45 @@ void CReportWriter::NoteLoss(DWORD error) noexcept
     m_lossError.compare_exchange_strong(none, error != 0 ? error : ERROR_WRITE_FAULT, std::memory_order_acq_rel);
 }
 
-bool CReportWriter::Hand(const char* data, size_t size)
+OpenElements CReportWriter::OpenAfter(size_t count) const
 {
-    if (m_stream.Write(data, size, m_open))
+    OpenElements open = m_startOpen;
+    for (size_t i = 0; i < count; ++i)
+        Apply(open, m_records[i].effect);
+    return open;
+}
+
+bool CReportWriter::WriteRecords(size_t first, size_t last)
+{
+    const size_t begin = first == 0 ? 0 : m_records[first - 1].end;
+    const size_t end = m_records[last - 1].end;
+    if (m_stream.Write(m_buffer.data() + begin, end - begin, last == m_records.size() ? m_open : OpenAfter(last)))
         return true;
+    // Cancel, or another failure: as many records as still fit, each in one
+    // write, then the file ends after the last of them.
+    for (size_t i = first; i < last; ++i) {
+        const size_t from = i == 0 ? 0 : m_records[i - 1].end;
+        if (!m_stream.WriteQuietly(m_buffer.data() + from, m_records[i].end - from, OpenAfter(i + 1)))
+            break;
+    }
+    m_stream.End();
     NoteLoss(m_stream.Error());
     return false;
 }
 
 bool CReportWriter::WriteBuffer()
 {
-    if (m_buffer.empty())
+    const size_t count = m_records.size();
+    if (count == 0)
         return true;
-    bool written = Hand(m_buffer.data(), m_buffer.size());
+    bool written;
+    if (count > 1 && m_records[count - 1].end - m_records[count - 2].end >= kBufferSize)
+        written = WriteRecords(0, count - 1) && WriteRecords(count - 1, count);
+    else
+        written = WriteRecords(0, count);
     m_buffer.clear();
+    m_records.clear();
+    m_startOpen = m_open;
     // A record much larger than the buffer does not keep its memory.
     if (m_buffer.capacity() > 4 * kBufferSize)
         std::string().swap(m_buffer);
@@ -265,18 +292,7 @@ bool CReportWriter::WriteRecord(CXMLNodeDataBase& record, const RecordEffect& ef
         }
         return false;
     }
-    const size_t size = m_buffer.size() - before;
-    if (size >= kBufferSize && before != 0) {
-        // A record larger than the buffer goes alone, after the records
-        // before it (each write ends at a record boundary).
-        bool written = Hand(m_buffer.data(), before);
-        Apply(m_open, effect);
-        written = written && Hand(m_buffer.data() + before, size);
-        m_buffer.clear();
-        if (m_buffer.capacity() > 4 * kBufferSize)
-            std::string().swap(m_buffer);
-        return written;
-    }
+    m_records.push_back(BufferedRecord{m_buffer.size(), effect});
     Apply(m_open, effect);
     return m_buffer.size() < kBufferSize || WriteBuffer();
 }
@@ -312,13 +328,12 @@ DWORD CReportWriter::WriterLoop() noexcept
         if (batch.empty()) {
             // Nothing queued: what the buffer holds goes to the file once
             // the writer has been idle for a moment.
-            if (m_buffer.empty() || WaitForSingleObject(m_recordsQueued, kIdleWriteMs) == WAIT_TIMEOUT) {
+            if (m_records.empty() || WaitForSingleObject(m_recordsQueued, kIdleWriteMs) == WAIT_TIMEOUT) {
                 if (!WriteBuffer()) {
                     failed = true;
                     break;
                 }
-                if (m_buffer.empty())
-                    WaitForSingleObject(m_recordsQueued, INFINITE);
+                WaitForSingleObject(m_recordsQueued, INFINITE);
             }
             continue;
         }
@@ -342,6 +357,7 @@ DWORD CReportWriter::WriterLoop() noexcept
     if (!failed)
         failed = !WriteBuffer();
     m_buffer.clear();
+    m_records.clear();
     // Nothing more is written: what is queued now or later is freed.
     if (failed)
         CloseQueue();

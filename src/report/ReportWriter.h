@@ -23,16 +23,19 @@
 // WriterFinishedEvent (set by the writer when it has closed the file). The
 // writer thread alone touches the file.
 //
-// A record that cannot be written (a full disk answered Cancel, any other
-// write error, memory running out) ends the file well-formed at the last
-// record written whole (see CResultsStream) and stops the writer: it writes
-// nothing more, and the records queued then or later are freed. The loss is
-// kept (TakeLossError) for the logging thread to report.
+// A buffer that cannot be written (a full disk answered Cancel, any other
+// write error) is written record by record as far as the records still fit;
+// the file then ends well-formed after the last record written whole (see
+// CResultsStream), and the writer stops: it writes nothing more, and the
+// records queued then or later are freed. A record whose text cannot be made
+// (memory running out) ends the file the same way before it. The loss is kept
+// (TakeLossError) for the logging thread to report.
 #pragma once
 
 #include <atomic>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "pal/pal.h"
 #include "report/ReportElement.h"
@@ -97,14 +100,24 @@ private:
 
     friend DWORD WINAPI ReportWriterThread(LPVOID writer);
     DWORD WriterLoop() noexcept;
+    // One record in the buffer: where its bytes end, and what it does to the
+    // open elements.
+    struct BufferedRecord {
+        size_t end;
+        RecordEffect effect;
+    };
+
     // Encodes the record into the buffer and writes the buffer when it is
     // full; false once the record could not be written (the file is ended).
     bool WriteRecord(CXMLNodeDataBase& record, const RecordEffect& effect);
-    // Hands the buffer to the file; false when that failed.
+    // Hands the buffer to the file (a last record larger than the buffer
+    // alone, after the others); false when that failed (the file is ended).
     bool WriteBuffer();
-    // Hands bytes of whole records to the file, with the elements open after
-    // them; false (the loss noted) when that failed.
-    bool Hand(const char* data, size_t size);
+    // Hands the buffered records [first, last) to the file in one write; when
+    // that fails, one by one as far as they fit, then ends the file.
+    bool WriteRecords(size_t first, size_t last);
+    // The elements open after the first `count` buffered records.
+    OpenElements OpenAfter(size_t count) const;
     void NoteLoss(DWORD error) noexcept;
     // Stops taking records, frees every queued one and releases a waiting
     // logging thread.
@@ -130,8 +143,10 @@ private:
 
     // The writer thread's own (set before it starts):
     CResultsStream m_stream;
-    std::string m_buffer;      // whole encoded records not yet written
-    OpenElements m_open;       // the elements open after the records in the buffer
+    std::string m_buffer;                  // whole encoded records not yet written
+    std::vector<BufferedRecord> m_records; // the records in the buffer
+    OpenElements m_startOpen;              // the elements open before the buffer
+    OpenElements m_open;                   // ... and after it
 };
 
 // The thread procedure: its argument is the CReportWriter. Returns 1 when

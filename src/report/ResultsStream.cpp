@@ -26,6 +26,19 @@ void CResultsStream::Attach(FILE* file, const WCHAR* path, ULONGLONG size, OpenE
         std::setvbuf(m_file, nullptr, _IONBF, 0);
 }
 
+void CResultsStream::Add(ULONGLONG size, const OpenElements& open)
+{
+    try {
+        if (m_boundaries.size() == kBoundariesKept)
+            m_boundaries.pop_front();
+        m_boundaries.push_back(Boundary{size, open});
+    } catch (...) {
+        // The boundary is not remembered: the file ends after it all the
+        // same, and the last one remembered stays the place to close at.
+        m_boundaries.back().size = size;
+    }
+}
+
 bool CResultsStream::Write(const char* data, size_t size, const OpenElements& openAfter)
 {
     if (!m_file)
@@ -34,28 +47,29 @@ bool CResultsStream::Write(const char* data, size_t size, const OpenElements& op
         return true;
     const ULONGLONG end = Size();
     if (!WriteStreamWithRetry(m_file, m_path.c_str(), data, size, end)) {
-        m_error = GetLastError();
         if (m_error == 0)
-            m_error = ERROR_WRITE_FAULT;
-        EndAtLastBoundary();
+            m_error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
         return false;
     }
-    try {
-        if (m_boundaries.size() == kBoundariesKept)
-            m_boundaries.pop_front();
-        m_boundaries.push_back(Boundary{end + size, openAfter});
-    } catch (...) {
-        // The boundary is not remembered: the file ends after it all the same,
-        // and the last one remembered stays the place to close at.
-        m_boundaries.back().size = end + size;
-    }
+    Add(end + size, openAfter);
     return true;
 }
 
-bool CResultsStream::WriteQuietly(const std::string& bytes, ULONGLONG end)
+bool CResultsStream::WriteQuietly(const char* data, size_t size, const OpenElements& openAfter)
+{
+    if (!m_file)
+        return false;
+    const ULONGLONG end = Size();
+    if (!WriteBytes(data, size, end))
+        return false;
+    Add(end + size, openAfter);
+    return true;
+}
+
+bool CResultsStream::WriteBytes(const char* data, size_t size, ULONGLONG end)
 {
     errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size() && std::fflush(m_file) == 0)
+    if (std::fwrite(data, 1, size, m_file) == size && std::fflush(m_file) == 0)
         return true;
     std::clearerr(m_file);
     _chsize_s(_fileno(m_file), static_cast<long long>(end));
@@ -63,14 +77,23 @@ bool CResultsStream::WriteQuietly(const std::string& bytes, ULONGLONG end)
     return false;
 }
 
-void CResultsStream::EndAtLastBoundary()
+void CResultsStream::End(DWORD error)
 {
+    if (!m_file)
+        return;
+    if (m_error == 0)
+        m_error = error;
     // Newest first: the file is cut back to the boundary and closed there.
     while (!m_boundaries.empty()) {
         const Boundary& boundary = m_boundaries.back();
         bool cut = _chsize_s(_fileno(m_file), static_cast<long long>(boundary.size)) == 0 &&
                    _fseeki64(m_file, static_cast<long long>(boundary.size), SEEK_SET) == 0;
-        if (cut && WriteQuietly(ClosingText(boundary.open), boundary.size))
+        std::string closing;
+        try {
+            closing = ClosingText(boundary.open);
+        } catch (...) {
+        }
+        if (cut && WriteBytes(closing.data(), closing.size(), boundary.size))
             break;
         if (m_boundaries.size() == 1)
             break; // the file ends at its oldest boundary known, unclosed
@@ -78,14 +101,6 @@ void CResultsStream::EndAtLastBoundary()
     }
     std::fclose(m_file);
     m_file = nullptr;
-}
-
-void CResultsStream::End(DWORD error)
-{
-    if (!m_file)
-        return;
-    m_error = error;
-    EndAtLastBoundary();
 }
 
 bool CResultsStream::Close()

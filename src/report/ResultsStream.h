@@ -1,16 +1,17 @@
 // CResultsStream: the Results.xml file of a run as the writer thread writes
 // it. The writer hands it whole records only, gathered in its buffer; each
-// Write is one write call, so the file always ends at a record boundary (a
+// write is one write call, so the file always ends at a record boundary (a
 // process killed meanwhile leaves no record in part). The stream keeps, for
 // the last few of these boundaries, where the file ended and which elements
 // were open there.
 //
-// When a write fails (a full disk answered Cancel, or any other error) the
-// part of it that was stored is cut off again, the elements open at the last
-// boundary are closed (ClosingText) and nothing more is written: the file is
-// well-formed, and ends with the last record that was written whole. Should
-// even the closing not fit, the file is cut back one boundary further (which
-// frees room) and closed there, up to a few boundaries back.
+// A write that fails (a full disk answered Cancel, or any other error) is
+// cut off again: the file ends at its last boundary as before. The writer
+// may then write as many of the records as still fit, one by one, and End
+// the file: the elements open at its last boundary are closed (ClosingText),
+// so the file is well-formed and ends with the last record written whole.
+// Should even the closing not fit, the file is cut back one boundary further
+// (which frees room) and closed there, up to a few boundaries back.
 #pragma once
 
 #include <cstdio>
@@ -36,13 +37,14 @@ public:
 
     // Writes whole records in one write (through the disk-space prompt);
     // `openAfter` are the elements open once they are written. False when the
-    // write failed: the file has then been ended as described above, the
-    // stream is closed, and Error() tells why.
+    // write failed (Error() tells why): the file ends where it ended before.
     bool Write(const char* data, size_t size, const OpenElements& openAfter);
+    // The same without the prompt.
+    bool WriteQuietly(const char* data, size_t size, const OpenElements& openAfter);
 
-    // Ends the file at its last boundary (its open elements closed) because
-    // of error, and closes it.
-    void End(DWORD error);
+    // Ends the file at its last boundary (its open elements closed) after a
+    // failure (error, when none was met yet), and closes it.
+    void End(DWORD error = ERROR_WRITE_FAULT);
 
     // Closes the file; false (Error() set) when closing fails.
     bool Close();
@@ -57,10 +59,10 @@ private:
         ULONGLONG size;
         OpenElements open;
     };
-    // Ends the file at the latest boundary whose closing can be written.
-    void EndAtLastBoundary();
     // One write without a prompt; false (the file cut back to `end`) when it fails.
-    bool WriteQuietly(const std::string& bytes, ULONGLONG end);
+    bool WriteBytes(const char* data, size_t size, ULONGLONG end);
+    // A new last boundary.
+    void Add(ULONGLONG size, const OpenElements& open);
 
     FILE* m_file = nullptr;
     CBstrString m_path;
