@@ -1,6 +1,6 @@
 #include "support/ClassRegistration.h"
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace test {
 

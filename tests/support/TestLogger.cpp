@@ -6,7 +6,7 @@
 
 #include "pal/com_object.h"
 #include "pal/variant_holder.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace test {
 

@@ -30,8 +30,8 @@ reg_default() {
 }
 reg_exists() { "$run" "$build" win32 reg query "$1" >/dev/null 2>&1; }
 
-clsid="{$(sed -n 's/^#define ANNALIST_CLSID_TEXT "\(.*\)"$/\1/p' "$source/src/core/LoggerInterfaces.h")}"
-libid="{$(sed -n 's/^#define ANNALIST_LIBID_TEXT "\(.*\)"$/\1/p' "$source/src/core/LoggerInterfaces.h")}"
+clsid="{$(sed -n 's/^#define ANNALIST_CLSID_TEXT "\(.*\)"$/\1/p' "$source/include/annalist/annalist.h")}"
+libid="{$(sed -n 's/^#define ANNALIST_LIBID_TEXT "\(.*\)"$/\1/p' "$source/include/annalist/annalist.h")}"
 server="HKCR\\CLSID\\$clsid\\InprocServer32"
 counter="HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
 settings='HKLM\Software\AnnalistComServerTest'

@@ -1,6 +1,6 @@
-// A new logger for a replay, made the way a host makes one: the library's
-// class object (DllGetClassObject, the library linked in) asked for an
-// instance through IClassFactory::CreateInstance.
+// A new logger for a replay, made the way a host makes one: through the
+// public entry point AnnalistCreateLogger, which asks the library's class
+// object (the library linked in) for an instance.
 #pragma once
 
 #include "pal/interface_ptr.h"

@@ -8,7 +8,7 @@
 
 #include "integration/cli/ToolRunner.h"
 #include "results/ByteSource.h"
-#include "unit/results/TreeDump.h"
+#include "support/TreeDump.h"
 
 namespace {
 

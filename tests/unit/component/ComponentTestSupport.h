@@ -9,7 +9,7 @@
 
 #include "pal/pal.h"
 #include "support/TestSupport.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace test {
 

@@ -11,7 +11,7 @@
 #include "component/DispatchTable.h"
 #include "component/LoggerObject.h"
 #include "unit/component/StubLogger.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::CStubLogger;
 using test::ScopedVariant;

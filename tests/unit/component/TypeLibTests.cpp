@@ -9,7 +9,7 @@
 #include "component/ModuleTypeLib.h"
 #include "component/TypeLibDescription.h"
 #include "core/LoggerInterfaces.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 TEST(LoggerTypeLib, DescriptionMatchesTheLibrary)
 {

@@ -3,8 +3,8 @@
 
 #include "core/FolderNaming.h"
 #include "fs/ResultsFolder.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
 
 TEST(FolderNaming, NamesAreJoinedToTheResultsFolder)
 {

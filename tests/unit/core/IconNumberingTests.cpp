@@ -9,7 +9,7 @@
 #include "fs/ResultsFolder.h"
 #include "pal/pal.h"
 #include "support/TestSupport.h"
-#include "unit/fs/IconFileTestSupport.h"
+#include "support/IconFileTestSupport.h"
 
 namespace {
 

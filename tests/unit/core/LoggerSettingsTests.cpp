@@ -4,7 +4,7 @@
 
 #include "core/ProductLevelSetting.h"
 #include "support/TestLogger.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

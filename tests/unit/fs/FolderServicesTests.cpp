@@ -7,8 +7,8 @@
 
 #include "fs/FolderServices.h"
 #include "fs/ResultsFolder.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "fs/FolderServices.h"
 #include "fs/ResultsFolder.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

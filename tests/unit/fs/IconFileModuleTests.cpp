@@ -7,7 +7,7 @@
 
 #include "fs/IconFiles.h"
 #include "support/TestSupport.h"
-#include "unit/fs/IconFileTestSupport.h"
+#include "support/IconFileTestSupport.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "host/HostMessages.h"
 #include "host/InstallationDirCache.h"
 #include "text/ResourceStrings.h"
-#include "unit/host/FakeHostApplication.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/FakeHostApplication.h"
+#include "support/PlatformTestSupport.h"
 
 TEST(HostMessages, ReachTheHostWithTheirArgumentsAndAnswer)
 {

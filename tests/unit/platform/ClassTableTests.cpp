@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pal/com_object.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::CountedObject;
 

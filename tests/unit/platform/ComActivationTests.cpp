@@ -8,7 +8,7 @@
 
 #include "pal/com_object.h"
 #include "support/ClassRegistration.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::CountedObject;
 using test::CPrivateRegistry;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pal/pal.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::CountedObject;
 using test::Narrow;

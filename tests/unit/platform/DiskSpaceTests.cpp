@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

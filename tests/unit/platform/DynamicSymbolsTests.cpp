@@ -1,7 +1,7 @@
 // Modules that the process has loaded, found by name, and their exports.
 #include <gtest/gtest.h>
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 TEST(DynamicSymbols, AModuleThatIsNotLoadedIsNotFound)
 {

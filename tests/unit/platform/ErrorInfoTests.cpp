@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "pal/pal.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::Narrow;
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

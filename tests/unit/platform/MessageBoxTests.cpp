@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

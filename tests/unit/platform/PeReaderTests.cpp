@@ -10,8 +10,8 @@
 
 #include "pal/pal.h"
 #include "support/TestSupport.h"
-#include "unit/fs/IconFileTestSupport.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/IconFileTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

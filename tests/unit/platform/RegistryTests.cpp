@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 

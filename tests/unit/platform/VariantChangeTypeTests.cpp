@@ -4,7 +4,7 @@
 
 #include "pal/pal.h"
 #include "support/TestSupport.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::ConvertText;
 using test::CountedObject;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pal/pal.h"
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 using test::CountedObject;
 using test::Narrow;

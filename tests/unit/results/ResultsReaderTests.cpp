@@ -10,7 +10,7 @@
 #include "results/TimeText.h"
 #include "support/ResultsFiles.h"
 #include "support/TestSupport.h"
-#include "unit/results/TreeDump.h"
+#include "support/TreeDump.h"
 
 namespace {
 

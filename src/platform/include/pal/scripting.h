@@ -3,25 +3,8 @@
 // our own stand-in does (same IID, same method order).
 #pragma once
 
-enum CompareMethod { BinaryCompare = 0, TextCompare = 1, DatabaseCompare = 2 };
-
-struct IDictionary : public IDispatch {
-    STDMETHOD(putref_Item)(VARIANT* Key, VARIANT* pRetItem) = 0;
-    STDMETHOD(put_Item)(VARIANT* Key, VARIANT* pRetItem) = 0;
-    STDMETHOD(get_Item)(VARIANT* Key, VARIANT* pRetItem) = 0;
-    STDMETHOD(Add)(VARIANT* Key, VARIANT* Item) = 0;
-    STDMETHOD(get_Count)(LONG* pCount) = 0;
-    STDMETHOD(Exists)(VARIANT* Key, VARIANT_BOOL* pExists) = 0;
-    STDMETHOD(Items)(VARIANT* pItemsArray) = 0;
-    STDMETHOD(put_Key)(VARIANT* Key, VARIANT* rhs) = 0;
-    STDMETHOD(Keys)(VARIANT* pKeysArray) = 0;
-    STDMETHOD(Remove)(VARIANT* Key) = 0;
-    STDMETHOD(RemoveAll)() = 0;
-    STDMETHOD(put_CompareMode)(CompareMethod pcomp) = 0;
-    STDMETHOD(get_CompareMode)(CompareMethod* pcomp) = 0;
-    STDMETHOD(_NewEnum)(IUnknown** ppunk) = 0;
-    STDMETHOD(get_HashVal)(VARIANT* Key, VARIANT* HashVal) = 0;
-};
+// IDictionary is declared in the public header annalist/com_types.h.
+#include "annalist/com_types.h"
 
 extern "C" const IID IID_IDictionary;    // {42C642C1-97E1-11CF-978F-00A02463E06F}
 extern "C" const CLSID CLSID_Dictionary; // {EE09B103-97E0-11CF-978F-00A02463E06F}

@@ -5,19 +5,7 @@
 #include "pal/posix/errors.h"
 #include "pal/posix/types.h"
 
-#define STDMETHOD(method) virtual HRESULT STDMETHODCALLTYPE method
-#define STDMETHOD_(type, method) virtual type STDMETHODCALLTYPE method
-#define STDMETHODIMP HRESULT STDMETHODCALLTYPE
-#define STDMETHODIMP_(type) type STDMETHODCALLTYPE
-#define PURE = 0
-
-struct IUnknown {
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppvObject) PURE;
-    STDMETHOD_(ULONG, AddRef)() PURE;
-    STDMETHOD_(ULONG, Release)() PURE;
-};
-typedef IUnknown* LPUNKNOWN;
-
+// IUnknown and the STDMETHOD macros are those of annalist/com_types.h.
 struct IClassFactory : public IUnknown {
     STDMETHOD(CreateInstance)(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) PURE;
     STDMETHOD(LockServer)(BOOL fLock) PURE;

@@ -17,102 +17,7 @@ UINT SysStringByteLen(BSTR bstr);
 }
 
 // ---- VARIANT ----
-enum VARENUM {
-    VT_EMPTY = 0,
-    VT_NULL = 1,
-    VT_I2 = 2,
-    VT_I4 = 3,
-    VT_R4 = 4,
-    VT_R8 = 5,
-    VT_CY = 6,
-    VT_DATE = 7,
-    VT_BSTR = 8,
-    VT_DISPATCH = 9,
-    VT_ERROR = 10,
-    VT_BOOL = 11,
-    VT_VARIANT = 12,
-    VT_UNKNOWN = 13,
-    VT_DECIMAL = 14,
-    VT_I1 = 16,
-    VT_UI1 = 17,
-    VT_UI2 = 18,
-    VT_UI4 = 19,
-    VT_I8 = 20,
-    VT_UI8 = 21,
-    VT_INT = 22,
-    VT_UINT = 23,
-    VT_VOID = 24,
-    VT_HRESULT = 25,
-    VT_PTR = 26,
-    VT_SAFEARRAY = 27,
-    VT_USERDEFINED = 29,
-    VT_LPSTR = 30,
-    VT_LPWSTR = 31,
-    VT_ARRAY = 0x2000,
-    VT_BYREF = 0x4000,
-    VT_TYPEMASK = 0xfff
-};
-
-#define VARIANT_TRUE ((VARIANT_BOOL)-1)
-#define VARIANT_FALSE ((VARIANT_BOOL)0)
-
-struct IDispatch;
-struct ITypeInfo;
-struct SAFEARRAY;
-
-typedef struct tagCY {
-    LONGLONG int64;
-} CY;
-
-typedef struct tagVARIANT VARIANT;
-struct tagVARIANT {
-    VARTYPE vt;
-    WORD wReserved1;
-    WORD wReserved2;
-    WORD wReserved3;
-    union {
-        LONGLONG llVal;
-        LONG lVal;
-        BYTE bVal;
-        SHORT iVal;
-        FLOAT fltVal;
-        DOUBLE dblVal;
-        VARIANT_BOOL boolVal;
-        SCODE scode;
-        CY cyVal;
-        DATE date;
-        BSTR bstrVal;
-        IUnknown* punkVal;
-        IDispatch* pdispVal;
-        SAFEARRAY* parray;
-        BYTE* pbVal;
-        SHORT* piVal;
-        LONG* plVal;
-        LONGLONG* pllVal;
-        FLOAT* pfltVal;
-        DOUBLE* pdblVal;
-        VARIANT_BOOL* pboolVal;
-        SCODE* pscode;
-        DATE* pdate;
-        BSTR* pbstrVal;
-        IUnknown** ppunkVal;
-        IDispatch** ppdispVal;
-        VARIANT* pvarVal;
-        void* byref;
-        CHAR cVal;
-        USHORT uiVal;
-        ULONG ulVal;
-        ULONGLONG ullVal;
-        INT intVal;
-        UINT uintVal;
-        struct {
-            void* pvRecord;
-            void* pRecInfo;
-        } brecVal;
-    };
-};
-typedef VARIANT VARIANTARG;
-typedef VARIANT* LPVARIANT;
+// VARENUM, VARIANT and VARIANT_TRUE/FALSE are those of annalist/com_types.h.
 
 #define V_VT(X) ((X)->vt)
 #define V_ISBYREF(X) (V_VT(X) & VT_BYREF)
@@ -196,7 +101,6 @@ INT SystemTimeToVariantTime(LPSYSTEMTIME lpSystemTime, DOUBLE* pvtime);
 }
 
 // ---- IDispatch ----
-typedef LONG DISPID;
 typedef DISPID MEMBERID;
 
 #define DISPID_UNKNOWN (-1)
@@ -210,33 +114,7 @@ typedef DISPID MEMBERID;
 #define DISPATCH_PROPERTYPUT 0x4
 #define DISPATCH_PROPERTYPUTREF 0x8
 
-typedef struct tagDISPPARAMS {
-    VARIANTARG* rgvarg;
-    DISPID* rgdispidNamedArgs;
-    UINT cArgs;
-    UINT cNamedArgs;
-} DISPPARAMS;
-
-typedef struct tagEXCEPINFO {
-    WORD wCode;
-    WORD wReserved;
-    BSTR bstrSource;
-    BSTR bstrDescription;
-    BSTR bstrHelpFile;
-    DWORD dwHelpContext;
-    void* pvReserved;
-    HRESULT(STDMETHODCALLTYPE* pfnDeferredFillIn)(struct tagEXCEPINFO*);
-    SCODE scode;
-} EXCEPINFO;
-
-struct IDispatch : public IUnknown {
-    STDMETHOD(GetTypeInfoCount)(UINT* pctinfo) PURE;
-    STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) PURE;
-    STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) PURE;
-    STDMETHOD(Invoke)(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                      VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) PURE;
-};
-typedef IDispatch* LPDISPATCH;
+// DISPPARAMS, EXCEPINFO and IDispatch are those of annalist/com_types.h.
 
 // ---- Error information, one object per thread ----
 struct IErrorInfo : public IUnknown {

@@ -6,33 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 
-typedef char16_t WCHAR;
-typedef WCHAR OLECHAR;
+// WCHAR, BSTR, the integer types, HRESULT, VARIANT_BOOL, DATE, GUID ... are
+// those of the public header.
+#include "annalist/com_types.h"
+
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
-typedef OLECHAR* LPOLESTR;
-typedef const OLECHAR* LPCOLESTR;
-typedef OLECHAR* BSTR;
 
-typedef char CHAR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 
-typedef uint8_t BYTE;
-typedef uint16_t WORD;
-typedef uint32_t DWORD;
-typedef int32_t LONG;
-typedef uint32_t ULONG;
-typedef int32_t INT;
-typedef uint32_t UINT;
 typedef int32_t BOOL;
-typedef int16_t SHORT;
-typedef uint16_t USHORT;
-typedef int64_t LONGLONG;
-typedef uint64_t ULONGLONG;
 typedef int64_t __int64;
-typedef float FLOAT;
-typedef double DOUBLE;
 typedef void VOID;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
@@ -49,14 +34,7 @@ typedef LONG_PTR LPARAM;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LRESULT;
 
-typedef LONG HRESULT;
-typedef LONG SCODE;
-typedef DWORD LCID;
 typedef WORD LANGID;
-typedef USHORT VARTYPE;
-typedef SHORT VARIANT_BOOL;
-typedef double DATE;
-typedef LONG DISPID;
 typedef DWORD REGSAM;
 typedef LONG LSTATUS;
 
@@ -79,10 +57,11 @@ typedef void* HBITMAP;
 #define MAX_PATH 260
 #define CALLBACK
 #define WINAPI
-#define STDMETHODCALLTYPE
 #define STDAPICALLTYPE
-#define STDAPI extern "C" HRESULT
-#define STDAPI_(type) extern "C" type
+// A module's exports (DllGetClassObject ...): visible outside a shared object
+// that is otherwise built with hidden visibility.
+#define STDAPI extern "C" ANNALIST_API HRESULT
+#define STDAPI_(type) extern "C" ANNALIST_API type
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
@@ -120,33 +99,8 @@ typedef struct _FILETIME {
     DWORD dwHighDateTime;
 } FILETIME, *LPFILETIME;
 
-typedef struct _GUID {
-    DWORD Data1;
-    WORD Data2;
-    WORD Data3;
-    BYTE Data4[8];
-} GUID;
-typedef GUID IID;
-typedef GUID CLSID;
-typedef const IID& REFIID;
-typedef const CLSID& REFCLSID;
-typedef const GUID& REFGUID;
 typedef IID* LPIID;
 typedef CLSID* LPCLSID;
-
-inline bool IsEqualGUID(REFGUID a, REFGUID b)
-{
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
-        return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i])
-            return false;
-    return true;
-}
-#define IsEqualIID(a, b) IsEqualGUID(a, b)
-#define IsEqualCLSID(a, b) IsEqualGUID(a, b)
-inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
-inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 
 extern "C" const GUID GUID_NULL;
 #define IID_NULL GUID_NULL

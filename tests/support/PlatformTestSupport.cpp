@@ -1,4 +1,4 @@
-#include "unit/platform/PlatformTestSupport.h"
+#include "support/PlatformTestSupport.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "unit/results/TreeDump.h"
+#include "support/TreeDump.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "unit/host/FakeHostApplication.h"
+#include "support/FakeHostApplication.h"
 
 #include <gtest/gtest.h>
 
