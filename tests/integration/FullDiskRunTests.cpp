@@ -13,8 +13,8 @@
 #include "support/SmallDisk.h"
 #include "support/TestLogger.h"
 #include "support/XmlCheck.h"
-#include "unit/fs/FolderServicesTestSupport.h"
-#include "unit/host/FakeHostApplication.h"
+#include "support/FolderServicesTestSupport.h"
+#include "support/FakeHostApplication.h"
 
 using test::CTestDescription;
 
