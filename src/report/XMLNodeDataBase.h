@@ -25,6 +25,10 @@ public:
     virtual NodeArgsData* GetNodeArgs() { return nullptr; }
     // The record's summary, for completion; null when it has none.
     virtual SummaryData* GetSummary() { return nullptr; }
+    // The bytes of the large texts the record holds besides its node
+    // arguments and summary (a step's details, HTML...), for the writer's
+    // queue limit.
+    virtual size_t PayloadBytes() const { return 0; }
 
     // The element's rID number; -1 for a record that carries none.
     LONG RecordId() const noexcept { return m_rID; }

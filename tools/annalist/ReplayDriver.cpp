@@ -286,12 +286,35 @@ void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr)
 {
     ++m_statistics.failedCalls;
     std::string text = ErrorText();
-    m_console.Message("line " + std::to_string(line) + ": " + what + " failed: " + HresultText(hr) +
-                      (text.empty() ? "" : ": " + text));
+    std::string failure = what + " failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text);
+    if (failure == m_lastFailure) {
+        ++m_repeatedFailures;
+        m_lastRepeatLine = line;
+        return;
+    }
+    TellRepeatedFailures();
+    m_lastFailure = failure;
+    m_console.Message("line " + std::to_string(line) + ": " + failure);
+    if (hr == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) && !m_toldFolderInUse) {
+        m_toldFolderInUse = true;
+        m_console.Message("annalist: another run is writing into the results folder \"" + Shown(m_resultsFolder) +
+                          "\"; the results of this replay are not written there");
+    }
+}
+
+void CReplayDriver::TellRepeatedFailures()
+{
+    if (m_repeatedFailures != 0)
+        m_console.Message("annalist: " + std::to_string(m_repeatedFailures) + " more call" +
+                          (m_repeatedFailures == 1 ? "" : "s") + " failed the same way (the last on line " +
+                          std::to_string(m_lastRepeatLine) + ")");
+    m_repeatedFailures = 0;
 }
 
 void CReplayDriver::Skipped(long line, const std::string& reason)
 {
+    TellRepeatedFailures();
+    m_lastFailure.clear();
     ++m_statistics.skippedLines;
     m_console.Message("line " + std::to_string(line) + ": " + reason + "; line skipped");
 }
@@ -441,6 +464,7 @@ void CReplayDriver::EndOpenRun()
 {
     if (m_runStartLine == 0)
         return;
+    TellRepeatedFailures();
     ++m_statistics.warnings;
     m_statistics.closedOpenRun = true;
     m_console.Message(std::string("annalist: warning: ") +
@@ -524,6 +548,7 @@ int CReplayDriver::Run()
                   std::to_string(m_lastLine) + ": read error");
         EndOpenRun();
         m_logger.Release(); // a writer still running ends here
+        TellRepeatedFailures();
         m_statistics.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     PrintSummary();

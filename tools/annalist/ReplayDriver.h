@@ -5,7 +5,9 @@
 // ReportPath (the results folder), and Filter when --filter is given.
 //
 // A call that fails is reported on stderr with its line number, HRESULT and
-// the error text of the logger's error information, and the replay goes on;
+// the error text of the logger's error information, and the replay goes on
+// (failures that repeat the last one told, as every call does once the logger
+// has lost results, are counted and told as one line);
 // a line that cannot be read as a call is reported and skipped. A log that
 // ends inside a run ("StartRepLog" without its "EndRepLog") is ended as
 // "EndRepLog" would end it, with a warning. At the end the summary is printed.
@@ -49,6 +51,8 @@ private:
     // Makes the call of one line; false when it failed or was skipped.
     bool Perform(const ReplayCall& call, long line);
     void CallFailed(long line, const std::string& what, HRESULT hr);
+    // Tells how many failures were passed over as repeats of the last one told.
+    void TellRepeatedFailures();
     void Skipped(long line, const std::string& reason);
     void NoteRunEvents(const std::string& type, long line);
     // "" when the logger's folders for these settings stay inside -o (or
@@ -74,4 +78,10 @@ private:
     bool m_runStarted = false;     // some "StartRepLog" or "EndBP" was logged
     long m_lastLine = 0;
     ReplayStatistics m_statistics;
+    // The last failure told, and the same failures met since (a logger that
+    // lost results fails every later call the same way: told once).
+    std::string m_lastFailure;
+    long m_repeatedFailures = 0;
+    long m_lastRepeatLine = 0;
+    bool m_toldFolderInUse = false;
 };
