@@ -10,8 +10,8 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 export JOBS
 
-.PHONY: all test demo bench bench-instructions bench-build deps deps-linux deps-windows check-sources \
-        linux linux-asan linux-tsan windows-x86 windows-x64 clean
+.PHONY: all test demo bench bench-instructions bench-build deps deps-linux deps-windows deps-fuzz check-sources \
+        linux linux-asan linux-tsan windows-x86 windows-x64 fuzz clean
 
 all: test
 
@@ -26,6 +26,9 @@ deps-linux:
 
 deps-windows:
 	@scripts/install-deps.sh $(DEPS_FLAGS) windows
+
+deps-fuzz:
+	@scripts/install-deps.sh $(DEPS_FLAGS) fuzz
 
 check-sources:
 	@scripts/check-sources.sh
@@ -52,7 +55,13 @@ test: deps check-sources
 	@scripts/build-and-test.sh linux-tsan
 	@scripts/build-and-test.sh windows-x86
 	@scripts/build-and-test.sh windows-x64 build-only
+	@scripts/fuzz.sh smoke || { echo "make test: FAILED at the fuzz smoke." >&2; exit 1; }
 	@scripts/test-counts.sh
+
+# Fuzzes every target of fuzz/ for FUZZ_SECONDS seconds each (default 60):
+# `make fuzz FUZZ_SECONDS=600`. Findings land in build/fuzz/findings/.
+fuzz: deps-fuzz
+	@scripts/fuzz.sh run
 
 # Builds the command-line tool, replays the bundled example run into
 # ./demo-results (emptied first), printing the replay's summary, puts in the

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages that the builds and tests need, when missing.
-# Usage: install-deps.sh [--dry-run] [linux|windows|all]
+# Usage: install-deps.sh [--dry-run] [linux|windows|fuzz|all]
 #   linux    the native builds and their tests: toolchain, CMake, Ninja,
 #            GoogleTest, libxml2 (xmllint, and the library the native tests
 #            check Results.xml with), the header-only CLI11 and nlohmann/json,
@@ -11,7 +11,9 @@
 #   windows  the Windows builds and their tests under Wine: mingw-w64 for both
 #            targets, Wine (32-bit prefixes need wine32 from the i386
 #            architecture), Wine's IDL files for widl
-#   all      both (the default)
+#   fuzz     clang 14 with its libFuzzer and sanitizer runtimes (and
+#            llvm-symbolizer) for the fuzz targets
+#   all      all three (the default)
 # --dry-run lists the packages of the set, each marked "installed" or
 # "missing" (and the i386 architecture when it would be added), and installs
 # nothing.
@@ -24,15 +26,16 @@ if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
 fi
 windows_packages="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine32:i386 wine64 libwine-dev"
+fuzz_packages="clang-14 libclang-rt-14-dev llvm-14"
 
 dry_run=false
 set_name=all
 for argument in "$@"; do
     case $argument in
     --dry-run) dry_run=true ;;
-    linux | windows | all) set_name=$argument ;;
+    linux | windows | fuzz | all) set_name=$argument ;;
     *)
-        echo "usage: $0 [--dry-run] [linux|windows|all]" >&2
+        echo "usage: $0 [--dry-run] [linux|windows|fuzz|all]" >&2
         exit 2
         ;;
     esac
@@ -40,7 +43,8 @@ done
 case $set_name in
 linux) packages=$linux_packages ;;
 windows) packages=$windows_packages ;;
-all) packages="$linux_packages $windows_packages" ;;
+fuzz) packages=$fuzz_packages ;;
+all) packages="$linux_packages $windows_packages $fuzz_packages" ;;
 esac
 
 installed() {

@@ -31,7 +31,7 @@ const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
     typedef LoggedEvent E;
     static const EventRoute routes[] = {
         {W("StartRepLog"), 0, [](L& l, E& e) {
-             l.StartRun(e.description);
+             l.StartRun(e.description, e.node->eventTime);
              return S_OK;
          }},
         {W("ReportPrepareRun"), 0, [](L& l, E& e) {

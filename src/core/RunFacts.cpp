@@ -1,7 +1,18 @@
 #include "core/RunFacts.h"
 
+#include <limits>
+#include <string>
+
 #include "core/Description.h"
 #include "pal/variant_holder.h"
+#include "text/Utf8.h"
+
+namespace {
+
+const LONG kLargest = std::numeric_limits<LONG>::max();
+const LONG kSmallest = std::numeric_limits<LONG>::min();
+
+} // namespace
 
 bool ReadGeneralInfoEvent(CDescription& description, GeneralInfo& info, bool appendMode, ProductLevel level)
 {
@@ -43,4 +54,52 @@ bool ReadsNotCompleted(CDescription& description)
     CVariantValue value;
     description.ReadRaw(keys::FinalStatus, value.Get());
     return value.Type() == VT_BSTR && CBstrString::FromBstr(V_BSTR(value.Get())) == W("Not Completed");
+}
+
+LONG NextRecordNumber(LONG total) noexcept { return total < kLargest ? total + 1 : kLargest; }
+
+LONG GlobalIterationOf(LONG iteration) noexcept
+{
+    long long global = static_cast<long long>(iteration) * 1000;
+    if (global > kLargest)
+        return kLargest;
+    if (global < kSmallest)
+        return kSmallest;
+    return static_cast<LONG>(global);
+}
+
+namespace {
+
+CBstrString WideOf(const std::string& utf8)
+{
+    size_t units = Utf8ToWide(utf8.c_str(), nullptr, 0);
+    if (units <= 1)
+        return CBstrString();
+    WideString text(units, WCHAR(0));
+    if (Utf8ToWide(utf8.c_str(), &text[0], units) != units)
+        return CBstrString();
+    return CBstrString(text.c_str());
+}
+
+LONG Clamped(long value) noexcept
+{
+    if (value > kLargest)
+        return kLargest;
+    if (value < kSmallest)
+        return kSmallest;
+    return static_cast<LONG>(value);
+}
+
+} // namespace
+
+void TakeGeneralInfoFromReport(const results::GeneralInfo& read, GeneralInfo& info)
+{
+    info.product = WideOf(read.product);
+    info.version = WideOf(read.version);
+    info.testLocation = WideOf(read.testLocation);
+    info.testOnHost = WideOf(read.testHost);
+    info.vaultServer = WideOf(read.vaultServer);
+    info.vaultProject = WideOf(read.vaultProject);
+    info.osVersion = Clamped(read.osVersion);
+    info.total = Clamped(read.total);
 }

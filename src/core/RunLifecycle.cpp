@@ -1,6 +1,7 @@
 // The run lifecycle: opening the results, the scopes of tests, actions and
 // iterations, the business process, the run's general information, pausing
 // and ending the run.
+#include <limits>
 #include <new>
 
 #include "core/AnnalistImp.h"
@@ -32,12 +33,29 @@ LONG WriteIconDefaults(CDescription& description, LONG iconGroup)
 
 } // namespace
 
-void CAnnalistImp::StartRun(CDescription& description)
+void CAnnalistImp::StartRun(CDescription& description, const SYSTEMTIME& time)
 {
+    // A run still open ends first, as "EndRepLog" with "ReportDumpStack" would
+    // end it (its elements closed, GeneralInfo.ini saved, the report left
+    // open), and the new run continues that report, whatever its
+    // "ReportAppendMode": the earlier run's report is kept.
+    const bool continueOpenRun = m_runOpen;
+    if (continueOpenRun) {
+        CDescription none(nullptr);
+        EndOpenScopes(none, time);
+        FinishRun(xrkCloseAndExit);
+    } else {
+        // What events outside a run left (a test started after the last
+        // "EndRepLog", its steps) belongs to no report: it is dropped, so that
+        // none of it is closed inside this run's report.
+        m_factory.ResetRun();
+        m_run.Reset();
+    }
     m_run.RestartRecordNumbers(1);
     m_folderNaming.ResetActionFolderNumber();
     description.ReadFlag(keys::ReportAppendMode, m_appendRequested, false);
-    OpenResults(m_appendRequested);
+    OpenResults(m_appendRequested || continueOpenRun);
+    m_runOpen = true;
 }
 
 void CAnnalistImp::OpenResults(bool append)
@@ -45,6 +63,7 @@ void CAnnalistImp::OpenResults(bool append)
     // One writer per report: a run opened again without having been ended
     // first stops the writer it still has.
     StopWriter(xrkExit);
+    m_results.SetHeldByOther(false);
 
     m_state.generalInfo.reset(new (std::nothrow) GeneralInfo());
     if (!m_state.generalInfo)
@@ -56,23 +75,41 @@ void CAnnalistImp::OpenResults(bool append)
         return;
     }
 
+    // Append mode continues the report of the folder: the one GeneralInfo.ini
+    // describes, or a Results.xml left without it (kept, never replaced).
     CBstrString generalInfoPath = m_results.GeneralInfoFile();
-    if (append && _waccess(generalInfoPath.c_str(), 0) == 0) {
-        m_state.appendMode = true;
-        ReadGeneralInfo(generalInfoPath.c_str(), m_state.generalInfo.get(), m_level);
-        m_run.RestartRecordNumbers(m_state.generalInfo->total + 1);
-    } else {
-        m_state.appendMode = false;
+    const bool generalInfoFound = _waccess(generalInfoPath.c_str(), 0) == 0;
+    ResultsFileOpening opening = m_factory.OpenResultsFile(m_results, append, generalInfoFound);
+    m_state.appendMode = opening.outcome == ResultsFileOpening::Outcome::Continued;
+    if (m_state.appendMode) {
+        GeneralInfo& info = *m_state.generalInfo;
+        if (generalInfoFound)
+            ReadGeneralInfo(generalInfoPath.c_str(), &info, m_level);
+        else
+            TakeGeneralInfoFromReport(opening.reportInfo, info);
+        LONG next = NextRecordNumber(generalInfoFound ? info.total : 0);
+        // A report cut short may hold more nodes than its GeneralInfo.ini says.
+        if (opening.examined && NextRecordNumber(opening.highestRecordNumber) > next)
+            next = NextRecordNumber(opening.highestRecordNumber);
+        m_run.RestartRecordNumbers(next);
+    } else if (opening.outcome == ResultsFileOpening::Outcome::New) {
         WriteCompatibilityStub(m_results.StubReportFile().c_str(), m_results.StubPageFile().c_str(),
                                LoadResourceString(IDS_OLD_FORMAT_MESSAGE).c_str());
+    } else if (opening.error == ERROR_SHARING_VIOLATION || opening.error == ERROR_INVALID_DATA) {
+        // Another run writes into the folder, or its Results.xml is not a
+        // report: this run writes nothing there (no icons, folders, stubs or
+        // GeneralInfo.ini that would mix with the other's).
+        m_results.SetHeldByOther(true);
     }
-    m_factory.StartWriter(m_results);
+    m_factory.StartWriter(opening);
+    NoteLostResults();
 }
 
 void CAnnalistImp::StopWriter(ReportRecordKind kind)
 {
     if (m_factory.IsWriterRunning())
         m_factory.StopWriter(kind);
+    NoteLostResults();
 }
 
 void CAnnalistImp::SaveGeneralInfo()
@@ -81,9 +118,12 @@ void CAnnalistImp::SaveGeneralInfo()
     if (!info || !m_results.IsSet())
         return;
     const RunScope* first = m_run.Scope(0);
-    info->globalIteration = first ? first->iteration * 1000 : -1;
+    info->globalIteration = first ? GlobalIterationOf(first->iteration) : -1;
     info->total = m_run.RecordCount();
-    WriteGeneralInfo(m_results.GeneralInfoFile().c_str(), info, m_level);
+    if (!WriteGeneralInfo(m_results.GeneralInfoFile().c_str(), info, m_level) && m_lostGeneralInfo == 0) {
+        DWORD error = GetLastError();
+        m_lostGeneralInfo = error != 0 ? error : ERROR_WRITE_FAULT;
+    }
 }
 
 LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool isTest)
@@ -143,7 +183,8 @@ LONG CAnnalistImp::BeginIteration(EventNode& node, CDescription& description)
         return 0;
     LONG row = 0;
     description.ReadInt(keys::Iteration, row, 0);
-    scope->iteration += 1;
+    if (scope->iteration < std::numeric_limits<LONG>::max())
+        scope->iteration += 1;
     scope->iterationCloseToId = node.parentId;
     UINT nameId = m_run.CurrentScopeIndex() == 0 ? IDS_TEST_ITERATION_NAME : IDS_SCOPE_ITERATION_NAME;
     node.displayName.FormatResource(nameId, scope->name.c_str(), static_cast<unsigned>(scope->iteration),
@@ -183,7 +224,7 @@ void CAnnalistImp::EndIteration(CDescription& description)
         m_factory.CloseOpenElementsTo(scope->iterationCloseToId);
 }
 
-void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
+void CAnnalistImp::EndOpenScopes(CDescription& description, const SYSTEMTIME& time)
 {
     // Every open scope ends, innermost first; only the test (scope 0) gets the
     // description. A description that fails a call does not keep the run
@@ -198,6 +239,11 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
         if (m_run.OpenScopeCount() == open)
             m_run.CloseScope();
     }
+}
+
+void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
+{
+    EndOpenScopes(description, time);
 
     bool dumpStack = m_appendRequested;
     try {
@@ -208,14 +254,20 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
         }
     } catch (const CDescriptionFailure&) {
     }
+    FinishRun(dumpStack ? xrkCloseAndExit : xrkEndRoot);
+}
 
+void CAnnalistImp::FinishRun(ReportRecordKind kind)
+{
     SaveGeneralInfo();
-    StopWriter(dumpStack ? xrkCloseAndExit : xrkEndRoot);
+    StopWriter(kind);
     ResetRun();
 }
 
 void CAnnalistImp::ResetRun()
 {
+    m_runOpen = false;
+    m_results.SetHeldByOther(false);
     m_iconNumbering.ResetRun();
     m_results.RearmLongPathWarning();
     m_state.identity = RunIdentity();
@@ -269,7 +321,7 @@ void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& descripti
 
 void CAnnalistImp::EndBusinessProcess(CDescription& description, const SYSTEMTIME& time)
 {
-    StartRun(description);
+    StartRun(description, time);
     m_state.businessProcessName.Empty();
     m_state.businessProcessResultsName.Empty();
     m_factory.QueueReportRecord(xrkEndBPT, nullptr);
@@ -278,6 +330,10 @@ void CAnnalistImp::EndBusinessProcess(CDescription& description, const SYSTEMTIM
 
 void CAnnalistImp::PauseAppendMode()
 {
+    // Outside a run there is no report to pause (and none to reopen at the
+    // next event, which would write after its end).
+    if (!m_runOpen)
+        return;
     m_appendPaused = true;
     SaveGeneralInfo();
     StopWriter(xrkExit);

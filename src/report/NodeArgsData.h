@@ -59,6 +59,8 @@ public:
     bool IsEmpty(Field field) const noexcept { return *Text(field) == 0; }
 
     ProductLevel Level() const noexcept { return m_level; }
+    // The memory its texts hold.
+    size_t TextBytes() const noexcept { return m_room * sizeof(WCHAR); }
 
 private:
     struct Setting {

@@ -98,15 +98,38 @@ public:
     LONG LogStatus() const noexcept { return m_logStatus; }
 
     // ---- Record numbers ----
-    // The next node's number in the report (from 1 at a run's start).
-    LONG TakeRecordNumber() noexcept { return m_nextRecordNumber++; }
+    // The next node's number in the report (from 1 at a run's start). The
+    // numbers stop at the largest LONG (never wrap around): the nodes after
+    // it share that number.
+    LONG TakeRecordNumber() noexcept
+    {
+        m_lastTake = m_nextRecordNumber < kLastRecordNumber ? Take::Moved
+                     : m_lastNumberTaken                    ? Take::Again
+                                                            : Take::Last;
+        if (m_lastTake == Take::Moved)
+            return m_nextRecordNumber++;
+        m_lastNumberTaken = true;
+        return kLastRecordNumber;
+    }
     // Gives back the number just taken (the node was refused).
-    void ReturnRecordNumber() noexcept { --m_nextRecordNumber; }
+    void ReturnRecordNumber() noexcept
+    {
+        if (m_lastTake == Take::Moved)
+            --m_nextRecordNumber;
+        else if (m_lastTake == Take::Last)
+            m_lastNumberTaken = false;
+        m_lastTake = Take::None;
+    }
     // The numbers go on from next (1 for a new report; an appended report's
     // total plus 1).
-    void RestartRecordNumbers(LONG next) noexcept { m_nextRecordNumber = next; }
-    // How many numbers the report has used.
-    LONG RecordCount() const noexcept { return m_nextRecordNumber - 1; }
+    void RestartRecordNumbers(LONG next) noexcept
+    {
+        m_nextRecordNumber = next;
+        m_lastNumberTaken = false;
+        m_lastTake = Take::None;
+    }
+    // How many numbers the report has used (the last number taken).
+    LONG RecordCount() const noexcept { return m_lastNumberTaken ? kLastRecordNumber : m_nextRecordNumber - 1; }
 
 private:
     struct ScopeEntry {
@@ -131,5 +154,9 @@ private:
     NodeRegistry m_nodesById;
     LONG m_lastEventId = 0;
     LONG m_logStatus = 2;
+    static constexpr LONG kLastRecordNumber = 0x7FFFFFFF;
+    enum class Take { None, Moved, Last, Again };
     LONG m_nextRecordNumber = 1;
+    bool m_lastNumberTaken = false; // the last number there is has been taken
+    Take m_lastTake = Take::None;   // what the last take did, for ReturnRecordNumber
 };

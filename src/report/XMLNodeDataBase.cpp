@@ -15,12 +15,3 @@ void CXMLIterationStartNodeData::GetXMLText(CXmlOutput& out)
     // "<DIter rID=\"T%d\" iterID=\"%d\" >\r\n", "<AIter ...".
     out.Put(m_startTag, std::strlen(m_startTag)).Number(m_rID).Put("\" iterID=\"").Number(m_iteration).Put("\" >\r\n");
 }
-
-void EncodeRecord(CXMLNodeDataBase& record, CXmlOutput& output) noexcept
-{
-    try {
-        record.GetXMLText(output);
-    } catch (...) {
-        // The text built so far stays.
-    }
-}

@@ -28,6 +28,10 @@ public:
     virtual NodeArgsData* GetNodeArgs() { return nullptr; }
     // The record's summary, for completion; null when it has none.
     virtual SummaryData* GetSummary() { return nullptr; }
+    // The bytes of the large texts the record holds besides its node
+    // arguments and summary (a step's details, HTML...), for the writer's
+    // queue limit.
+    virtual size_t PayloadBytes() const { return 0; }
 
     // The element's rID number; -1 for a record that carries none.
     LONG RecordId() const noexcept { return m_rID; }
@@ -70,7 +74,3 @@ private:
     const char* m_startTag;
     LONG m_iteration;
 };
-
-// The writer thread's one call per record: the record's text appended to the
-// output. A record whose text cannot be built whole leaves what it wrote.
-void EncodeRecord(CXMLNodeDataBase& record, CXmlOutput& output) noexcept;

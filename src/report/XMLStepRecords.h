@@ -13,6 +13,11 @@ public:
                                   CBstrString objectText, bool objectIsPlain, bool detailsArePlain,
                                   LONGLONG timeTick, ProductLevel level = ProductLevel::Current) noexcept;
     void GetXMLText(CXmlOutput& out) override;
+    size_t PayloadBytes() const override
+    {
+        return (m_details.Length() + m_timeText.Length() + m_returnValue.Length() + m_objectText.Length()) *
+               sizeof(WCHAR);
+    }
 
 private:
     CBstrString m_details;
@@ -40,6 +45,7 @@ public:
     {
     }
     void GetXMLText(CXmlOutput& out) override;
+    size_t PayloadBytes() const override { return m_html.Length() * sizeof(WCHAR); }
 
 private:
     CBstrString m_html;

@@ -100,6 +100,13 @@ bool HoldsEscapedEntity(const WCHAR* p)
 
 CXmlOutput::~CXmlOutput() { std::free(m_data); }
 
+void CXmlOutput::Release() noexcept
+{
+    std::free(m_data);
+    m_data = nullptr;
+    m_size = m_capacity = 0;
+}
+
 char* CXmlOutput::Grow(size_t bytes)
 {
     size_t wanted = m_size + bytes;

@@ -64,6 +64,15 @@ public:
     bool IsEmpty() const noexcept { return m_size == 0; }
     // Forgets the bytes; the room stays.
     void Clear() noexcept { m_size = 0; }
+    // Forgets the bytes from size on.
+    void Shrink(size_t size) noexcept
+    {
+        if (size < m_size)
+            m_size = size;
+    }
+    size_t Capacity() const noexcept { return m_capacity; }
+    // Forgets the bytes and gives the room back.
+    void Release() noexcept;
 
     // What the encoder does to a text (internal).
     enum class Rule { Attribute, CData, StepCData, NodeEscape, Characters };

@@ -388,6 +388,7 @@ CXmlPullParser::Token CXmlPullParser::Next()
 {
     if (m_pendingEnd) {
         m_pendingEnd = false;
+        m_tokenStart = m_tokenEnd = Offset();
         return Token::EndTag;
     }
     if (m_ended)
@@ -401,7 +402,11 @@ CXmlPullParser::Token CXmlPullParser::Next()
     m_textCut = false;
     m_pendingCr = false;
     bool haveText = false;
-    auto finishText = [this]() { MakeValidUtf8(m_text); };
+    uint64_t textEnd = 0;
+    auto finishText = [this, &textEnd]() {
+        MakeValidUtf8(m_text);
+        m_tokenEnd = textEnd;
+    };
     for (;;) {
         if (m_endedInsideMarkup || !Have(1)) {
             m_ended = true;
@@ -412,16 +417,23 @@ CXmlPullParser::Token CXmlPullParser::Next()
             return Token::End;
         }
         if (m_buffer[m_at] != '<') {
+            if (!haveText)
+                m_tokenStart = Offset();
             ReadCharacterData();
             haveText = true;
+            textEnd = Offset();
             continue;
         }
         int next = Peek(1);
         if (next == '!') {
             if (StartsWith("<![CDATA[")) {
+                if (!haveText)
+                    m_tokenStart = textEnd = Offset();
                 Skip(9);
                 if (!ReadCData())
                     m_endedInsideMarkup = true;
+                else
+                    textEnd = Offset();
                 haveText = true;
             } else if (StartsWith("<!--")) {
                 Skip(4);
@@ -443,6 +455,7 @@ CXmlPullParser::Token CXmlPullParser::Next()
                 finishText();
                 return Token::Text; // the tag comes next time
             }
+            m_tokenStart = Offset();
             if (next == '/')
                 ReadEndTag();
             else
@@ -452,6 +465,7 @@ CXmlPullParser::Token CXmlPullParser::Next()
                 m_ended = true;
                 return Token::End; // a tag cut short is dropped
             }
+            m_tokenEnd = Offset();
             return next == '/' ? Token::EndTag : Token::StartTag;
         }
         if (next < 0) {
@@ -460,9 +474,12 @@ CXmlPullParser::Token CXmlPullParser::Next()
             continue;
         }
         // "<" that begins no markup: text.
+        if (!haveText)
+            m_tokenStart = Offset();
         AppendText("<", 1);
         Skip(1);
         haveText = true;
+        textEnd = Offset();
     }
 }
 

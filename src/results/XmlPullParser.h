@@ -62,6 +62,13 @@ public:
     bool ReadFailed() const { return m_source.Failed(); }
     // Bytes consumed so far, and the line (from 1) of the current position.
     uint64_t Offset() const { return m_consumed + m_at; }
+    // Where the last token began: the "<" of a tag, the first byte of a text
+    // (a CDATA section's "<![CDATA[" included). An empty-element tag's end
+    // begins where its start tag ended.
+    uint64_t TokenStart() const { return m_tokenStart; }
+    // Where the last token ended (a text at the end of the input ends before
+    // any markup cut short after it).
+    uint64_t TokenEnd() const { return m_tokenEnd; }
     long Line() const;
 
 private:
@@ -93,6 +100,8 @@ private:
     size_t m_end = 0;       // bytes held in m_buffer
     bool m_sourceDone = false;
     uint64_t m_consumed = 0; // bytes dropped from the buffer's front
+    uint64_t m_tokenStart = 0;
+    uint64_t m_tokenEnd = 0;
     long m_line = 1;
     size_t m_lineScan = 0;   // lines are counted in m_buffer up to here
     bool m_pendingCr = false; // the last text byte was CR (a following LF is dropped)

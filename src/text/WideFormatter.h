@@ -6,11 +6,12 @@
 //   %c %lc %wc      wide character (passed as int)  %C %hc       narrow character (passed as int)
 //   %d %i %u %o %x %X   integers; %p a pointer (upper-case hex, 8 or 16 digits)
 //   %n              stores the number of units produced so far (int*, or by size prefix)
-//   %e %E %f %F %g %G %a %A   doubles, C99 style ("1.5e+00", "inf", "nan")
+//   %e %E %f %g %G %a %A   doubles, C99 style ("1.5e+00", "inf", "nan")
 //   %%              a percent sign
 // Size prefixes: h (short), hh (char), l (32 bits: the Windows long), ll and I64
 // (64 bits), I32 (32 bits), I, z, t, j (pointer-sized / 64 bits); F, N and L are
-// accepted and ignored (L does not make a double a long double).
+// accepted and ignored (so "%F" is a prefix waiting for its conversion, not a
+// double; L does not make a double a long double).
 // Flags - + blank # 0, width and precision, either of them '*' (an int
 // argument; a negative width left-justifies, a negative precision is none).
 // As on Windows, the 0 flag pads texts and characters with zeros too.

@@ -4,6 +4,7 @@
 
 #include "annalist/CommandLine.h"
 #include "annalist/Console.h"
+#include "annalist/RepairCommand.h"
 #include "annalist/ReplayDriver.h"
 #include "annalist/ResultsCommands.h"
 #include "pal/tool_support.h"
@@ -19,14 +20,28 @@ int RunAnnalist(const std::vector<std::string>& arguments)
         return parsed.exitStatus;
     }
     CConsole console(stdout, stderr, PAL_IsTerminal(stdout));
+    int status = 0;
     switch (options.command) {
     case ToolCommand::Report:
-        return RunReportCommand(options.report, console);
+        status = RunReportCommand(options.report, console);
+        break;
     case ToolCommand::Export:
-        return RunExportCommand(options.exportOptions, console);
+        status = RunExportCommand(options.exportOptions, console);
+        break;
+    case ToolCommand::Repair:
+        status = RunRepairCommand(options.repair, console);
+        break;
     default: {
         CReplayDriver replay(options.replay, console);
-        return replay.Run();
+        status = replay.Run();
+        break;
     }
     }
+    // What the program had to say was lost: not a success.
+    if (console.OutputFailed() && status == 0) {
+        if (console.StdoutFailed())
+            console.Message("annalist: cannot write to stdout; the output is incomplete");
+        status = 1;
+    }
+    return status;
 }

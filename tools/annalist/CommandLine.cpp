@@ -20,7 +20,8 @@ const char kReplayFooter[] =
     "\n"
     "The replay uses a private registry (never your own settings). Without --settings it holds,\n"
     "under the root: Directory \".\", IterDir \"Row\", Eve1..Eve7 = Replay, User, Error,\n"
-    "Verification, Transaction, Context, Table.\n"
+    "Verification, Transaction, Context, Table. Settings or ReportPath lines that would make the\n"
+    "logger write outside the results folder (\"..\\..\\x\") are refused unless --allow-outside.\n"
     "\n"
     "Exit status: 0 every line read and every call succeeded; 1 some line or call failed,\n"
     "or (with --fail-on) the recorded run failed; 2 the event log, the settings or the\n"
@@ -80,6 +81,16 @@ FailOn FailOnOf(const std::string& text)
 const char kFailOnHelp[] =
     "Exit with status 1 when the recorded run failed (failed), or failed or has warnings (warning)";
 
+const char kRepairFooter[] =
+    "A torn Results.xml (the run was killed while it wrote) is cut back to its last complete\n"
+    "record, and its open elements are closed as the end of a run closes them; a test or action\n"
+    "closed so is marked as not completed (stopped=\"True\"). A missing GeneralInfo.ini is rebuilt\n"
+    "from the report (Total is the highest node number, so that an appended run goes on from\n"
+    "there). Files are replaced whole, never written in place; symbolic links are not followed.\n"
+    "\n"
+    "Exit status: 0 nothing was needed, or the folder was repaired; 1 a file could not be\n"
+    "written; 2 the results folder is missing, not a results folder, or holds nothing to keep.\n";
+
 } // namespace
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, ToolOptions& tool)
@@ -87,7 +98,7 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
     CommandLineResult result;
     ReplayOptions& options = tool.replay;
     CLI::App app{"Annalist, the results logger of automated test runs: replays a recorded run into a results "
-                 "folder, and turns a results folder into a report or files for CI.",
+                 "folder, turns a results folder into a report or files for CI, and mends one a crash left.",
                  "annalist"};
     app.set_version_flag("--version", std::string("annalist ") + AnnalistVersionText(), "Show the version and exit");
     app.require_subcommand(0, 1);
@@ -131,6 +142,9 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
             "", "LEVEL"));
     std::string replayFailOn;
     replay->add_option("--fail-on", replayFailOn, kFailOnHelp)->type_name("failed|warning")->check(FailOnValidator());
+    replay->add_flag("--allow-outside", options.allowOutside,
+                     "Let the settings (\"Directory\", \"IterDir\") and ReportPath lines make the logger write "
+                     "outside the results folder");
     replay->footer(kReplayFooter);
 
     CLI::App* report = app.add_subcommand("report", "Write a results folder as one HTML file to read in a browser");
@@ -153,6 +167,10 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
     exporter->add_option("--fail-on", exportFailOn, kFailOnHelp)->type_name("failed|warning")->check(FailOnValidator());
     exporter->footer(kExportFooter);
 
+    CLI::App* repair = app.add_subcommand("repair", "Mend a results folder that a crash left torn");
+    repair->add_option("RESULTS_DIR", tool.repair.resultsFolder, "The results folder")->required();
+    repair->footer(kRepairFooter);
+
     std::vector<const char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());
@@ -169,6 +187,11 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
     if (report->parsed()) {
         tool.command = ToolCommand::Report;
         tool.report.failOn = FailOnOf(reportFailOn);
+        result.run = true;
+        return result;
+    }
+    if (repair->parsed()) {
+        tool.command = ToolCommand::Repair;
         result.run = true;
         return result;
     }

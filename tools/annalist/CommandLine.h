@@ -1,8 +1,9 @@
 // The tool's command line (CLI11): `annalist replay EVENTS -o RESULTS_DIR
 // [--settings FILE.reg] [--root KEY] [--filter N] [--level current|earlier]
-// [--fail-on failed|warning]`, `annalist report RESULTS_DIR [-o FILE.html]
+// [--fail-on failed|warning] [--allow-outside]`, `annalist report RESULTS_DIR [-o FILE.html]
 // [--embed-pictures] [--fail-on ...]`, `annalist export RESULTS_DIR
-// [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist --help`,
+// [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist repair
+// RESULTS_DIR`, `annalist --help`,
 // `annalist <command> --help`, `annalist --version`.
 #pragma once
 
@@ -21,6 +22,7 @@ struct ReplayOptions {
     long filter = 0;                     // 0 to 3 (tagReportFilter)
     bool earlierLevel = false;           // --level earlier
     FailOn failOn = FailOn::Nothing;
+    bool allowOutside = false;           // settings may lead outside the results folder
 };
 
 struct ReportOptions {
@@ -37,13 +39,18 @@ struct ExportOptions {
     FailOn failOn = FailOn::Nothing;
 };
 
-enum class ToolCommand { Replay, Report, Export };
+struct RepairOptions {
+    std::string resultsFolder;
+};
+
+enum class ToolCommand { Replay, Report, Export, Repair };
 
 struct ToolOptions {
     ToolCommand command = ToolCommand::Replay;
     ReplayOptions replay;
     ReportOptions report;
     ExportOptions exportOptions;
+    RepairOptions repair;
 };
 
 struct CommandLineResult {

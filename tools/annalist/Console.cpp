@@ -1,5 +1,7 @@
 #include "annalist/Console.h"
 
+#include <string>
+
 namespace {
 
 const auto kQuietPeriod = std::chrono::seconds(1);
@@ -11,28 +13,35 @@ CConsole::CConsole(FILE* out, FILE* err, bool progress) : m_out(out), m_err(err)
 
 CConsole::~CConsole() { EndProgress(); }
 
+void CConsole::Put(FILE* stream, bool& failed, const char* text)
+{
+    if (failed)
+        return;
+    if (std::fputs(text, stream) < 0 || std::fflush(stream) != 0) {
+        failed = true;
+        std::clearerr(stream);
+    }
+}
+
 void CConsole::ClearProgress()
 {
     if (m_shownWidth == 0)
         return;
-    std::fprintf(m_out, "\r%*s\r", static_cast<int>(m_shownWidth), "");
-    std::fflush(m_out);
+    std::string blank = "\r" + std::string(m_shownWidth, ' ') + "\r";
+    Put(m_out, m_outFailed, blank.c_str());
     m_shownWidth = 0;
 }
 
 void CConsole::Message(const std::string& line)
 {
     ClearProgress();
-    std::fflush(m_out);
-    std::fprintf(m_err, "%s\n", line.c_str());
-    std::fflush(m_err);
+    Put(m_err, m_errFailed, (line + "\n").c_str());
 }
 
 void CConsole::Print(const std::string& text)
 {
     ClearProgress();
-    std::fputs(text.c_str(), m_out);
-    std::fflush(m_out);
+    Put(m_out, m_outFailed, text.c_str());
 }
 
 void CConsole::StartProgress(long total)
@@ -62,10 +71,10 @@ void CConsole::Progress(long done)
     if (width < 0)
         return;
     size_t shown = static_cast<size_t>(width);
-    std::fprintf(m_out, "\r%s", text);
+    std::string line = "\r" + std::string(text);
     if (shown < m_shownWidth)
-        std::fprintf(m_out, "%*s", static_cast<int>(m_shownWidth - shown), "");
-    std::fflush(m_out);
+        line += std::string(m_shownWidth - shown, ' ');
+    Put(m_out, m_outFailed, line.c_str());
     m_shownWidth = shown > m_shownWidth ? shown : m_shownWidth;
 }
 

@@ -2,6 +2,8 @@
 // summary to stdout, and a progress line to stdout when stdout is a terminal
 // and the work has taken more than a second (redrawn a few times a second,
 // cleared before any other output and at the end; nothing of it otherwise).
+// A stream that cannot be written (a closed pipe) is given up, and the
+// failure is remembered for the exit status.
 #pragma once
 
 #include <chrono>
@@ -22,6 +24,13 @@ public:
     // Text on stdout, as it is.
     void Print(const std::string& text);
 
+    // Whether some text could not be written (stdout or stderr is a closed
+    // pipe, a full disk...): the program's work may have succeeded, but what
+    // it had to say was lost.
+    bool OutputFailed() const { return m_outFailed || m_errFailed; }
+    // Whether the failure was on stdout (stderr can still take a message).
+    bool StdoutFailed() const { return m_outFailed; }
+
     bool ProgressAllowed() const { return m_progressAllowed; }
     // Progress over `total` events (0: unknown).
     void StartProgress(long total);
@@ -31,8 +40,13 @@ public:
 private:
     void ClearProgress();
 
+    // Writes to a stream; false (and nothing more is tried there) when it fails.
+    void Put(FILE* stream, bool& failed, const char* text);
+
     FILE* m_out;
     FILE* m_err;
+    bool m_outFailed = false;
+    bool m_errFailed = false;
     bool m_progressAllowed;
     bool m_running = false;
     long m_total = 0;

@@ -297,6 +297,26 @@ void CHtmlReportWriter::Observe(const results::CResultsReader& reader)
     }
 }
 
+namespace {
+
+// Whether the file, with every link in its path followed, lies inside the
+// folder: a link planted in a results folder must not put a file from
+// elsewhere into the report.
+bool InsideFolder(const std::string& folder, const std::string& file)
+{
+    std::error_code code;
+    std::filesystem::path base = std::filesystem::canonical(std::filesystem::u8path(folder), code);
+    if (code)
+        return false;
+    std::filesystem::path target = std::filesystem::canonical(std::filesystem::u8path(file), code);
+    if (code)
+        return false;
+    std::filesystem::path relative = target.lexically_relative(base);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+} // namespace
+
 std::string CHtmlReportWriter::EmbeddedPictures()
 {
     std::string out = "{";
@@ -313,7 +333,8 @@ std::string CHtmlReportWriter::EmbeddedPictures()
             if (c == '\\')
                 c = '/';
         std::string file = (std::filesystem::u8path(m_settings.resultsFolder) / std::filesystem::u8path(relative)).u8string();
-        if (!results::ReadSmallFile(file, kMaxPicture, bytes, error) || total + bytes.size() > kMaxPictures)
+        if (!InsideFolder(m_settings.resultsFolder, file) ||
+            !results::ReadSmallFile(file, kMaxPicture, bytes, error) || total + bytes.size() > kMaxPictures)
             continue;
         total += bytes.size();
         if (!first)

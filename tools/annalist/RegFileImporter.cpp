@@ -5,6 +5,7 @@
 
 #include "annalist/TextConversion.h"
 #include "pal/reg_file_codec.h"
+#include "pal/tool_support.h"
 
 namespace {
 
@@ -140,5 +141,18 @@ bool ImportRegFile(const WideString& path, DWORD createOptions, std::string& err
     CRegFile registryFile;
     if (!registryFile.Parse(bytes, error))
         return false;
-    return registryFile.Apply(createOptions, error) == ERROR_SUCCESS;
+    // The values are written in one batch: one write of the registry, not one
+    // per value.
+    LONG status = PAL_BeginRegistryBatch();
+    if (status != ERROR_SUCCESS) {
+        error = "cannot write into the registry: error " + std::to_string(status);
+        return false;
+    }
+    bool applied = registryFile.Apply(createOptions, error) == ERROR_SUCCESS;
+    status = PAL_EndRegistryBatch(applied);
+    if (applied && status != ERROR_SUCCESS) {
+        error = "cannot write the imported values into the registry: error " + std::to_string(status);
+        return false;
+    }
+    return applied;
 }

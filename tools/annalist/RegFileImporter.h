@@ -50,6 +50,7 @@ private:
     std::vector<RegFileKey> m_keys;
 };
 
-// Reads and writes a registry file in one go; false with a reason that names
-// the file's problem ("line 4: ...", or why it cannot be read).
+// Reads and writes a registry file in one go (one batch of registry writes:
+// nothing of it is written when a value fails); false with a reason that
+// names the file's problem ("line 4: ...", or why it cannot be read).
 bool ImportRegFile(const WideString& path, DWORD createOptions, std::string& error);

@@ -143,11 +143,54 @@ int DaysInMonth(int year, int month)
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
+// The compact JSON text of a value, but only its first ~70 bytes: a value
+// of any size costs no more than that. Arrays and objects deeper than the
+// line reader lets through are shown as "...".
+void AppendShortJson(const Json& value, int depth, std::string& out)
+{
+    const size_t room = 70;
+    if (out.size() > room)
+        return;
+    switch (value.type()) {
+    case Json::value_t::object:
+    case Json::value_t::array: {
+        bool object = value.is_object();
+        out += object ? '{' : '[';
+        if (depth >= kMaxJsonDepth) {
+            out += "...";
+        } else {
+            bool first = true;
+            for (auto it = value.begin(); it != value.end() && out.size() <= room; ++it) {
+                if (!first)
+                    out += ',';
+                first = false;
+                if (object) {
+                    AppendShortJson(Json(it.key().substr(0, room)), depth + 1, out);
+                    out += ':';
+                }
+                AppendShortJson(*it, depth + 1, out);
+            }
+        }
+        out += object ? '}' : ']';
+        return;
+    }
+    case Json::value_t::string:
+        // A cut in the middle of a UTF-8 sequence is shown as U+FFFD.
+        out += Json(value.get_ref<const std::string&>().substr(0, room))
+                   .dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+        return;
+    default:
+        out += value.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+        return;
+    }
+}
+
 } // namespace
 
 std::string ShortJson(const Json& value)
 {
-    std::string text = value.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+    std::string text;
+    AppendShortJson(value, 0, text);
     if (Utf8Width(text) <= 60)
         return text;
     size_t cut = 0;
@@ -156,6 +199,29 @@ std::string ShortJson(const Json& value)
             break;
     }
     return text.substr(0, cut) + " ...";
+}
+
+size_t JsonNestingDepth(const std::string& text)
+{
+    size_t depth = 0, deepest = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i; // the escaped character cannot end the string
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > deepest)
+                deepest = depth;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
 }
 
 const char* CallName(CallKind kind)
@@ -200,10 +266,15 @@ bool ParseEventTime(const std::string& text, DATE& date)
 bool ParseReplayCall(const std::string& line, ReplayCall& call, std::string& reason)
 {
     call = ReplayCall();
+    if (JsonNestingDepth(line) > kMaxJsonDepth) {
+        reason = "the JSON is nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+        return false;
+    }
     Json object;
     try {
         object = Json::parse(line);
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
+        // A syntax error, and also a number too large for a double ("1e400").
         reason = "invalid JSON: " + ParseMessage(error.what());
         return false;
     }

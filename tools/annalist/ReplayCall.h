@@ -25,8 +25,17 @@ enum class CallKind { LogEvent, SetStatus, Filter, SetRegistryRoot, ReportPath }
 // "LogEvent", "SetStatus", ...
 const char* CallName(CallKind kind);
 
-// A JSON value as shown in messages: compact, cut to about 60 characters.
+// Lines whose arrays and objects are nested deeper than this are refused
+// before they are parsed, so that no value is too deep to show or convert.
+constexpr int kMaxJsonDepth = 64;
+
+// A JSON value as shown in messages: compact, cut to about 60 characters
+// (however large the value is).
 std::string ShortJson(const Json& value);
+
+// The deepest nesting of arrays and objects in JSON text (texts inside
+// strings do not count); the text need not be valid JSON.
+size_t JsonNestingDepth(const std::string& text);
 
 struct ReplayCall {
     CallKind kind = CallKind::LogEvent;
@@ -45,7 +54,8 @@ struct ReplayCall {
 };
 
 // Reads one line. False with the reason when the line is to be skipped: not
-// JSON, not an object, an unknown "call", a LogEvent without "type", or a
+// JSON (a number too large for a double included), nested deeper than
+// kMaxJsonDepth, not an object, an unknown "call", a LogEvent without "type", or a
 // value of the wrong shape. The reason reads well after "line N: ".
 bool ParseReplayCall(const std::string& line, ReplayCall& call, std::string& reason);
 

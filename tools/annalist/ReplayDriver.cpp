@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <new>
 
 #include "annalist/DescriptionBuilder.h"
 #include "annalist/LoggerFactory.h"
@@ -63,6 +66,25 @@ std::string ErrorText()
     return text;
 }
 
+// Bytes for display: those that are not UTF-8 are shown as "\xED".
+std::string ShownBytes(const std::string& text)
+{
+    if (IsStrictUtf8(text))
+        return text;
+    std::string shown;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
 // A path for display, with the platform's separator.
 std::string Shown(const WideString& path)
 {
@@ -75,17 +97,32 @@ std::string Shown(const WideString& path)
 }
 
 // A path of the logger (Windows-style: the platform layer takes backslashes
-// everywhere) as the standard library takes it.
+// everywhere) as the standard library takes it. It never throws: a lone
+// surrogate (which the tool refuses before the replay) becomes U+FFFD, as
+// the POSIX platform layer makes it in a file name.
 std::filesystem::path PathOf(const WideString& path)
 {
-    WideString native = path;
-    for (WCHAR& c : native)
+    std::string text = Utf8FromWide(path);
+    for (char& c : text)
         if (c == '\\' || c == '/')
-            c = static_cast<WCHAR>(std::filesystem::path::preferred_separator);
-    return std::filesystem::path(native);
+            c = static_cast<char>(std::filesystem::path::preferred_separator);
+    try {
+        return std::filesystem::u8path(text);
+    } catch (const std::exception&) {
+        return std::filesystem::path();
+    }
 }
 
-WideString WideOf(const std::filesystem::path& path) { return path.string<WCHAR>(); }
+// A path of the standard library as the logger takes it; never throws (a
+// name that is not UTF-8 is taken byte by byte).
+WideString WideOf(const std::filesystem::path& path)
+{
+    try {
+        return WideFromUtf8Lenient(path.u8string());
+    } catch (const std::exception&) {
+        return WideString();
+    }
+}
 
 } // namespace
 
@@ -97,6 +134,13 @@ void CReplayDriver::Fatal(const std::string& message) { m_console.Message("annal
 
 bool CReplayDriver::PrepareResultsFolder()
 {
+    // The logger's paths are Unicode text: a name that is not UTF-8 (or
+    // spells a lone surrogate) would become another name on the way.
+    if (!IsStrictUtf8(m_options.resultsFolder)) {
+        Fatal("cannot use the results folder \"" + ShownBytes(m_options.resultsFolder) +
+              "\": the name is not valid UTF-8");
+        return false;
+    }
     WideString given = WideFromUtf8Lenient(m_options.resultsFolder);
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(PathOf(given), error);
@@ -110,6 +154,18 @@ bool CReplayDriver::PrepareResultsFolder()
         folder = folder.parent_path(); // "results/" names the folder "results"
     m_resultsPath = WideOf(folder);
     const std::string shown = Shown(m_resultsPath);
+    // The settings must keep the logger's folders inside this one.
+    OutputSettings settings;
+    settings.reportPath = m_resultsPath;
+    if (!ReadDirectorySetting(m_root, settings.directory))
+        settings.directory = W("."); // ReportPath will say what is missing
+    if (!ReadSettingText(m_root, W("IterDir"), settings.iterDir))
+        settings.iterDir = W("Row");
+    m_iterDir = settings.iterDir;
+    if (std::string problem = SettingsProblem(settings); !problem.empty()) {
+        Fatal("cannot use the settings: " + problem);
+        return false;
+    }
     if (std::filesystem::exists(folder, error) && !std::filesystem::is_directory(folder, error)) {
         Fatal("cannot use the results folder \"" + shown + "\": it is a file, not a folder");
         return false;
@@ -215,16 +271,50 @@ bool CReplayDriver::StartLogger()
     return true;
 }
 
+std::string CReplayDriver::SettingsProblem(const OutputSettings& settings) const
+{
+    std::string problem = UnusableSettingProblem(settings);
+    if (problem.empty() && !m_options.allowOutside) {
+        problem = OutsideProblem(m_resultsPath, settings);
+        if (!problem.empty())
+            problem += " (--allow-outside allows it)";
+    }
+    return problem;
+}
+
 void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr)
 {
     ++m_statistics.failedCalls;
     std::string text = ErrorText();
-    m_console.Message("line " + std::to_string(line) + ": " + what + " failed: " + HresultText(hr) +
-                      (text.empty() ? "" : ": " + text));
+    std::string failure = what + " failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text);
+    if (failure == m_lastFailure) {
+        ++m_repeatedFailures;
+        m_lastRepeatLine = line;
+        return;
+    }
+    TellRepeatedFailures();
+    m_lastFailure = failure;
+    m_console.Message("line " + std::to_string(line) + ": " + failure);
+    if (hr == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) && !m_toldFolderInUse) {
+        m_toldFolderInUse = true;
+        m_console.Message("annalist: another run is writing into the results folder \"" + Shown(m_resultsFolder) +
+                          "\"; the results of this replay are not written there");
+    }
+}
+
+void CReplayDriver::TellRepeatedFailures()
+{
+    if (m_repeatedFailures != 0)
+        m_console.Message("annalist: " + std::to_string(m_repeatedFailures) + " more call" +
+                          (m_repeatedFailures == 1 ? "" : "s") + " failed the same way (the last on line " +
+                          std::to_string(m_lastRepeatLine) + ")");
+    m_repeatedFailures = 0;
 }
 
 void CReplayDriver::Skipped(long line, const std::string& reason)
 {
+    TellRepeatedFailures();
+    m_lastFailure.clear();
     ++m_statistics.skippedLines;
     m_console.Message("line " + std::to_string(line) + ": " + reason + "; line skipped");
 }
@@ -281,27 +371,47 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
     case CallKind::SetRegistryRoot: {
         WideString root;
         WideFromUtf8(call.text, root);
+        // The logger takes "IterDir" from a root it can open ("Row" when the
+        // value is missing); iteration folders go into the current results
+        // folder.
+        OutputSettings settings;
+        settings.reportPath = m_pathFolder;
+        settings.directory = W(".");
+        settings.iterDir = m_iterDir;
+        if (RootExists(root) && !ReadSettingText(root, W("IterDir"), settings.iterDir))
+            settings.iterDir = W("Row");
+        if (std::string problem = SettingsProblem(settings); !problem.empty()) {
+            Skipped(line, "SetRegistryRoot refused: " + problem);
+            return false;
+        }
         CScopedBstr text(root);
         ++m_statistics.calls;
         SetErrorInfo(0, nullptr);
         hr = m_logger->SetRegistryRoot(text.Get());
         m_root = root;
+        m_iterDir = settings.iterDir;
         break;
     }
     case CallKind::ReportPath: {
         WideString path;
         WideFromUtf8(call.text, path);
+        std::error_code error;
+        std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
+        OutputSettings settings;
+        settings.reportPath = error ? path : WideOf(absolute.lexically_normal());
+        if (!ReadDirectorySetting(m_root, settings.directory))
+            settings.directory = W("."); // the call fails
+        settings.iterDir = m_iterDir;
+        if (std::string problem = SettingsProblem(settings); !problem.empty()) {
+            Skipped(line, "ReportPath refused: " + problem);
+            return false;
+        }
         CScopedBstr text(path);
         ++m_statistics.calls;
         SetErrorInfo(0, nullptr);
         hr = m_logger->put_ReportPath(text.Get());
-        if (SUCCEEDED(hr)) {
-            WideString directory;
-            ReadDirectorySetting(m_root, directory);
-            std::error_code error;
-            std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
-            m_pathFolder = ResultsFolderFor(error ? path : WideOf(absolute), directory);
-        }
+        if (SUCCEEDED(hr))
+            m_pathFolder = ResultsFolderFor(settings.reportPath, settings.directory);
         break;
     }
     }
@@ -315,7 +425,6 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
 void CReplayDriver::ReplayLines(CEventLogReader& reader)
 {
     m_console.StartProgress(m_console.ProgressAllowed() ? reader.CountEventLines() : 0);
-    PAL_WatchInterrupt();
     std::string text;
     long line = 0;
     while (reader.Next(text, line)) {
@@ -326,17 +435,25 @@ void CReplayDriver::ReplayLines(CEventLogReader& reader)
         }
         ++m_statistics.lines;
         m_lastLine = line;
-        ReplayCall call;
-        std::string reason;
-        if (!ParseReplayCall(text, call, reason)) {
-            Skipped(line, reason);
-        } else {
-            for (const std::string& key : call.ignoredKeys) {
-                ++m_statistics.warnings;
-                m_console.Message("line " + std::to_string(line) + ": warning: \"" + key + "\" means nothing for " +
-                                  CallName(call.kind) + "; ignored");
+        // Nothing a line holds may end the replay: whatever is thrown while
+        // it is read or converted (the logger's calls throw nothing) skips it.
+        try {
+            ReplayCall call;
+            std::string reason;
+            if (!ParseReplayCall(text, call, reason)) {
+                Skipped(line, reason);
+            } else {
+                for (const std::string& key : call.ignoredKeys) {
+                    ++m_statistics.warnings;
+                    m_console.Message("line " + std::to_string(line) + ": warning: \"" + key +
+                                      "\" means nothing for " + CallName(call.kind) + "; ignored");
+                }
+                Perform(call, line);
             }
-            Perform(call, line);
+        } catch (const std::bad_alloc&) {
+            Skipped(line, "out of memory");
+        } catch (const std::exception& error) {
+            Skipped(line, std::string("cannot be replayed: ") + error.what());
         }
         m_console.Progress(m_statistics.lines);
     }
@@ -347,6 +464,7 @@ void CReplayDriver::EndOpenRun()
 {
     if (m_runStartLine == 0)
         return;
+    TellRepeatedFailures();
     ++m_statistics.warnings;
     m_statistics.closedOpenRun = true;
     m_console.Message(std::string("annalist: warning: ") +
@@ -392,6 +510,9 @@ void CReplayDriver::PrintSummary()
 
 int CReplayDriver::Run()
 {
+    // From here on an interrupt (Ctrl-C, SIGTERM) ends the replay as the end
+    // of the log would: the run is closed, the private registry removed.
+    PAL_WatchInterrupt();
     CEventLogReader reader;
     std::string reason;
     if (!reader.Open(WideFromUtf8Lenient(m_options.eventsFile), reason)) {
@@ -416,15 +537,23 @@ int CReplayDriver::Run()
         }
         auto start = std::chrono::steady_clock::now();
         ReplayLines(reader);
+        if (PAL_Interrupted() && !m_statistics.interrupted) {
+            // During the last line (a prompt answered Cancel, for one).
+            m_statistics.interrupted = true;
+            m_console.Message("annalist: interrupted after line " + std::to_string(m_lastLine));
+        }
         readFailed = reader.ReadFailed();
         if (readFailed)
             Fatal("cannot read the event log \"" + m_options.eventsFile + "\" after line " +
                   std::to_string(m_lastLine) + ": read error");
         EndOpenRun();
         m_logger.Release(); // a writer still running ends here
+        TellRepeatedFailures();
         m_statistics.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     PrintSummary();
+    if (m_statistics.interrupted)
+        return PAL_InterruptExitStatus();
     if (readFailed)
         return 2;
     bool clean = m_statistics.failedCalls == 0 && m_statistics.skippedLines == 0 && !m_statistics.interrupted;

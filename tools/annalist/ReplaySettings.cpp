@@ -71,21 +71,38 @@ bool WriteDefaultSettings(const WideString& root, std::string& error)
     return true;
 }
 
-bool ReadDirectorySetting(const WideString& root, WideString& directory)
+bool ReadSettingText(const WideString& root, const WCHAR* name, WideString& text)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
+    // As the logger reads it: 128 bytes, whatever the value's type, up to
+    // the first zero character.
     WCHAR buffer[64] = {};
+    DWORD size = sizeof(buffer);
     DWORD type = 0;
-    DWORD size = sizeof(buffer) - sizeof(WCHAR);
-    LONG status = RegQueryValueExW(key, W("Directory"), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (status != ERROR_SUCCESS)
         return false;
-    directory.assign(buffer, size / sizeof(WCHAR));
-    while (!directory.empty() && directory.back() == 0)
-        directory.pop_back();
+    size_t length = 0;
+    while (length < size / sizeof(WCHAR) && buffer[length])
+        ++length;
+    text.assign(buffer, length);
+    return true;
+}
+
+bool ReadDirectorySetting(const WideString& root, WideString& directory)
+{
+    return ReadSettingText(root, W("Directory"), directory);
+}
+
+bool RootExists(const WideString& root)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
     return true;
 }
 

@@ -38,9 +38,18 @@ WideString NormalizeRegistryRoot(const WideString& root);
 // "Verification", "Transaction", "Context", "Table").
 bool WriteDefaultSettings(const WideString& root, std::string& error);
 
+// A text value under the root as the logger reads its settings: at most 63
+// characters (a longer value is not read), up to the first zero; false when
+// the key or the value is missing or too long.
+bool ReadSettingText(const WideString& root, const WCHAR* name, WideString& text);
+
 // The "Directory" value under the root, as the logger reads it for ReportPath;
 // false when the key or the value is missing.
 bool ReadDirectorySetting(const WideString& root, WideString& directory);
+
+// Whether the key HKEY_LOCAL_MACHINE\root can be opened (the logger then
+// reads its settings from it).
+bool RootExists(const WideString& root);
 
 // The results folder the logger makes of a ReportPath value: the path itself
 // when "Directory" is ".", else the path, a backslash and "Directory".

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 namespace {
 
@@ -162,6 +163,7 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
     }
     CByteStream in(file);
     std::vector<OpenElement> open;
+    std::unordered_map<std::string, size_t> openByName; // elements of `open`, by name
     int openEntries = 0;
     for (int c; (c = in.Get()) >= 0;) {
         if (c != '<')
@@ -196,19 +198,21 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 name.pop_back();
             if (name == "Report")
                 contents.closed = true;
-            // Pop to the matching element (tolerating a missing end tag).
-            for (size_t i = open.size(); i-- > 0;) {
-                if (open[i].name != name)
-                    continue;
-                while (open.size() > i) {
+            // Pop to the matching element (tolerating a missing end tag). An
+            // end tag that matches no open element is passed over without a
+            // look at the stack, so every element is pushed and popped once.
+            auto count = openByName.find(name);
+            if (count != openByName.end() && count->second > 0) {
+                for (bool matched = false; !matched;) {
+                    matched = open.back().name == name;
                     if (open.back().entry >= 0) {
-                        if (open.size() - 1 == i)
+                        if (matched)
                             contents.entries[static_cast<size_t>(open.back().entry)].closed = true;
                         --openEntries;
                     }
+                    --openByName[open.back().name];
                     open.pop_back();
                 }
-                break;
             }
         } else {
             Tag tag;
@@ -244,6 +248,7 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 contents.entries[static_cast<size_t>(parentEntry)].status = status ? *status : "Done";
             }
             if (!tag.selfClosing) {
+                ++openByName[tag.name];
                 open.push_back(OpenElement{tag.name, entry});
                 if (entry >= 0)
                     ++openEntries;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "pal/utf8.h"
 #include "text/Utf8.h"
 
 namespace {
@@ -98,4 +99,23 @@ size_t Utf8Width(const std::string& text)
         if ((c & 0xC0) != 0x80)
             ++width;
     return width;
+}
+
+bool IsStrictUtf8(const std::string& text)
+{
+    bool clean = true;
+    PalDecodeUtf8(text.data(), text.size(), nullptr, PalUtf8Rule::Windows, &clean);
+    return clean;
+}
+
+bool HasLoneSurrogate(const WideString& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        WCHAR c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            ++i; // a pair
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            return true;
+    }
+    return false;
 }

@@ -18,6 +18,14 @@ std::string Utf8FromWide(const WCHAR* text, size_t length);
 std::string Utf8FromWide(const WideString& text);
 std::string Utf8FromBstr(BSTR text);
 
+// True when the bytes are well-formed UTF-8 as Windows takes it: no
+// encoded surrogate, no overlong form (so that a name means the same text
+// on every platform).
+bool IsStrictUtf8(const std::string& text);
+// True when the text holds a surrogate that is not part of a pair (no file
+// name on POSIX can hold one).
+bool HasLoneSurrogate(const WideString& text);
+
 // "0x80004005".
 std::string HresultText(HRESULT hr);
 // The number of characters (code points) of UTF-8 text, for aligning columns.

@@ -5,5 +5,6 @@
 int main(int argc, char** argv)
 {
     PAL_UseUtf8Console();
+    PAL_IgnoreBrokenPipe();
     return RunAnnalist(PAL_Utf8Arguments(argc, argv));
 }

@@ -12,6 +12,9 @@
 #include <filesystem>
 #include <mutex>
 
+#include "registry/registry_hive.h"
+#include "user/prompt_cancel.h"
+
 extern char** environ;
 
 namespace {
@@ -35,11 +38,13 @@ std::mutex& RegistryLock()
     return lock;
 }
 
-volatile sig_atomic_t g_interrupted = 0;
+volatile sig_atomic_t g_interrupted = 0; // the signal's number
 
 void OnInterrupt(int signalNumber)
 {
-    g_interrupted = 1;
+    if (g_interrupted == 0)
+        g_interrupted = signalNumber;
+    PalCancelPrompts();
     // A second interrupt ends the process as usual.
     signal(signalNumber, SIG_DFL);
 }
@@ -87,6 +92,10 @@ void PAL_EndPrivateRegistry()
     registry = PrivateRegistry();
 }
 
+LONG PAL_BeginRegistryBatch() { return PalBeginHiveBatch(PalRegistryFolder()); }
+
+LONG PAL_EndRegistryBatch(bool keep) { return PalEndHiveBatch(keep); }
+
 bool PAL_IsTerminal(FILE* stream) { return stream && isatty(fileno(stream)) == 1; }
 
 std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv)
@@ -99,8 +108,11 @@ std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv)
 
 void PAL_UseUtf8Console() {}
 
+void PAL_IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
+
 void PAL_WatchInterrupt()
 {
+    // Without SA_RESTART: a wait in progress (a prompt) is interrupted.
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
@@ -109,6 +121,8 @@ void PAL_WatchInterrupt()
 }
 
 bool PAL_Interrupted() { return g_interrupted != 0; }
+
+int PAL_InterruptExitStatus() { return g_interrupted != 0 ? 128 + g_interrupted : 0; }
 
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
                     const std::string& errorFile, int& exitStatus)

@@ -182,6 +182,10 @@ void PAL_EndPrivateRegistry()
     registry = PrivateRegistry();
 }
 
+LONG PAL_BeginRegistryBatch() { return ERROR_SUCCESS; }
+
+LONG PAL_EndRegistryBatch(bool) { return ERROR_SUCCESS; }
+
 bool PAL_IsTerminal(FILE* stream)
 {
     if (!stream)
@@ -218,9 +222,13 @@ void PAL_UseUtf8Console()
         g_earlierOutputCodePage = 0;
 }
 
+void PAL_IgnoreBrokenPipe() {}
+
 void PAL_WatchInterrupt() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 bool PAL_Interrupted() { return g_interrupts != 0; }
+
+int PAL_InterruptExitStatus() { return g_interrupts != 0 ? 130 : 0; }
 
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
                     const std::string& errorFile, int& exitStatus)

@@ -4,8 +4,10 @@
 
 #include <regex>
 
+#include "annalist/ReplayCall.h"
 #include "integration/cli/ToolRunner.h"
 #include "support/XmlCheck.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 
@@ -117,6 +119,20 @@ TEST_F(ReplayCommandTest, InputsThatCannotBeUsedEndWithOneLineAndStatus2)
     }
 }
 
+// A results folder named by bytes that are no UTF-8 (here a lone surrogate
+// spelled in UTF-8) is refused with one line; the platform layer could only
+// have made another name of it. (Windows passes arguments as UTF-16.)
+TEST_F(ReplayCommandTest, AResultsFolderNameThatIsNotUtf8IsRefused)
+{
+    if (!test::PosixPlatformLayer())
+        GTEST_SKIP() << "arguments are bytes on POSIX only";
+    std::string log = test::WriteEventLog(m_folder, "events.jsonl", {kStart, kEnd});
+    test::ToolResult result = test::RunTool({"replay", log, "-o", ResultsFolder("r\xED\xA0\x80x")}, m_folder);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "annalist: cannot use the results folder \"" + ResultsFolder("r") +
+                              "\\xED\\xA0\\x80x\": the name is not valid UTF-8\n");
+}
+
 TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
 {
     test::ToolResult result = Replay({
@@ -149,6 +165,33 @@ TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
     EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
     // The refused step gave its record number back: T2 went to "after".
     EXPECT_NE(xml.find("<Step rID=\"T2\">\r\n<Obj ><![CDATA[after]]>"), std::string::npos) << xml;
+}
+
+// Lines that once ended the process (an exception through the line reader,
+// a stack overflow while a deep value was shown) are refused one by one, and
+// the run around them is written whole.
+TEST_F(ReplayCommandTest, LinesThatCouldEndTheProcessAreRefusedAndTheRunIsKept)
+{
+    std::string deep = std::string(20000, '[') + std::string(20000, ']');
+    std::string limit = std::string(62, '[') + std::string(62, ']');
+    test::ToolResult result = Replay({
+        kStart, kTest,                                                                             // 1, 2
+        R"({"type": "Replay", "id": 2, "parent": 1, "desc": {"NodeName": "n", "Big": 1e400}})",     // 3
+        R"({"type": )" + deep + "}",                                                               // 4
+        R"({"type": "Replay", "id": 3, "parent": 1, "desc": {"x": )" + deep + "}}",                // 5
+        R"({"type": "Replay", "id": 4, "parent": 1, "desc": {"x": )" + limit + "}}",               // 6
+        R"({"type": "Replay", "id": 5, "parent": 1, "desc": {"NodeName": "after", "Status": 0}})", // 7
+        kEndTest, kEnd});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "line 3: invalid JSON: number overflow parsing '1e400'; line skipped\n"
+                          "line 4: the JSON is nested deeper than 64 levels; line skipped\n"
+                          "line 5: the JSON is nested deeper than 64 levels; line skipped\n"
+                          "line 6: desc \"x\": a list is not a value: " +
+                              std::string(56, '[') + " ...; line skipped\n");
+    std::string xml = ResultsXml();
+    EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
+    EXPECT_EQ(xml.substr(xml.size() - 9), "</Report>");
+    EXPECT_TRUE(test::FileExists(Path("results/GeneralInfo.ini")));
 }
 
 TEST_F(ReplayCommandTest, DescriptionValuesReachTheLoggerAsTheirTypes)
@@ -241,6 +284,72 @@ TEST_F(ReplayCommandTest, DefaultSettingsOrImportedOnes)
     EXPECT_NE(xml.find("custom step"), std::string::npos);
     EXPECT_TRUE(test::FileExists(Path("imported/Report/Act0/Iteration1")));
     EXPECT_NE(result.out.find("Report"), std::string::npos);
+}
+
+// Settings are the administrator's, and the logger follows them anywhere;
+// the replay keeps them inside -o unless --allow-outside is given.
+TEST_F(ReplayCommandTest, SettingsThatLeadOutsideTheResultsFolderAreRefused)
+{
+    auto settings = [this](const char* name, const std::string& directory, const std::string& iterDir) {
+        test::WriteFileBytes(m_folder.Path() / name,
+                             "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Annalist]\r\n"
+                             "\"Directory\"=\"" + directory + "\"\r\n\"IterDir\"=\"" + iterDir + "\"\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Far]\r\n\"Directory\"=\".\"\r\n"
+                             "\"IterDir\"=\"..\\\\..\\\\..\\\\far\"\r\n");
+        return (m_folder.Path() / name).u8string();
+    };
+    std::vector<std::string> run{kStart, kTest, R"({"type": "StartIteration", "id": 2, "parent": 1,)"
+                                                R"( "desc": {"Iteration": 1}})",
+                                 kEndTest, kEnd};
+    std::string up = settings("up.reg", "..\\\\..\\\\x", "Row");
+    test::ToolResult result = Replay(run, {"--settings", up}, "out/results");
+    EXPECT_EQ(result.status, 2);
+    const std::string shown = Path("out/results").make_preferred().u8string();
+    EXPECT_EQ(result.err, "annalist: cannot use the settings: the \"Directory\" setting \"..\\..\\x\" leads outside "
+                          "the results folder \"" + shown + "\" (--allow-outside allows it)\n");
+    EXPECT_FALSE(test::FileExists(Path("x")));
+    EXPECT_FALSE(test::FileExists(Path("out")));
+    result = Replay(run, {"--settings", settings("iter.reg", ".", "..\\\\..\\\\..\\\\x")}, "out/results");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("the \"IterDir\" setting \"..\\..\\..\\x\" leads outside"), std::string::npos);
+    result = Replay(run, {"--settings", up, "--allow-outside"}, "out/results");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(test::FileExists(Path("x/Results.xml")));
+
+    // Lines of the log that would lead outside are refused one by one.
+    std::string elsewhere = ResultsFolder("elsewhere");
+    std::string inside = ResultsFolder("out/results/inner");
+    result = Replay({R"({"call": "ReportPath", "path": )" + Json(elsewhere).dump() + "}",
+                     R"({"call": "SetRegistryRoot", "root": "SOFTWARE\\Far"})",
+                     R"({"call": "ReportPath", "path": )" + Json(inside).dump() + "}", kStart, kTest, kEndTest, kEnd},
+                    {"--settings", settings("lines.reg", ".", "Row")}, "out/results");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "line 1: ReportPath refused: ReportPath \"" + elsewhere +
+                              "\" lies outside the results folder \"" + shown +
+                              "\" (--allow-outside allows it); line skipped\n"
+                              "line 2: SetRegistryRoot refused: the \"IterDir\" setting \"..\\..\\..\\far\" leads "
+                              "outside the results folder \"" + shown + "\" (--allow-outside allows it); line skipped\n");
+    EXPECT_FALSE(test::FileExists(Path("elsewhere")));
+    ResultsXml("out/results/inner");
+}
+
+// A "Directory" holding a lone surrogate (a UTF-16 file can) names no folder.
+TEST_F(ReplayCommandTest, ASettingThatNoFileNameCanHoldIsRefused)
+{
+    std::string text = "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Annalist]\r\n"
+                       "\"Directory\"=\"R@x\"\r\n\"IterDir\"=\"Row\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        if (c == '@')
+            bytes += std::string("\x00\xD8", 2); // U+D800 alone
+        else
+            bytes += std::string(1, c) + std::string(1, '\0');
+    }
+    test::WriteFileBytes(m_folder.Path() / "lone.reg", bytes);
+    test::ToolResult result = Replay({kStart, kEnd}, {"--settings", (m_folder.Path() / "lone.reg").u8string()});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "annalist: cannot use the settings: the \"Directory\" setting holds a lone surrogate, which "
+                          "no file name can hold\n");
 }
 
 TEST_F(ReplayCommandTest, FilterFromTheCommandLineAndFromTheLog)

@@ -122,6 +122,22 @@ TEST(ReplayCallTest, RefusesLinesThatAreNoCall)
             << time;
 }
 
+TEST(ReplayCallTest, NestingIsBoundedAndValuesAreShownShort)
+{
+    EXPECT_EQ(JsonNestingDepth(R"({"a": [1, {"b": "[[[{{{"}], "c": "\\\""})"), 3u);
+    EXPECT_EQ(JsonNestingDepth("]]]["), 1u);
+    std::string deepest = std::string(kMaxJsonDepth - 2, '[') + std::string(kMaxJsonDepth - 2, ']'); // in "desc" in the line
+    EXPECT_TRUE(Parsed(R"({"type": "Replay", "desc": {"x": )" + deepest + "}}").hasDescription);
+    EXPECT_EQ(Refused(R"({"type": "Replay", "desc": {"x": [)" + deepest + "]}}"),
+              "the JSON is nested deeper than 64 levels");
+    // A value of any size is shown by its beginning only.
+    Json big = Json::array();
+    for (int i = 0; i < 100000; ++i)
+        big.push_back(std::string(100, 'x'));
+    EXPECT_EQ(ShortJson(big), "[\"" + std::string(54, 'x') + " ...");
+    EXPECT_EQ(ShortJson(Json::parse(R"({"a":[1,2.5,true,null],"b":"\u00e9"})")), "{\"a\":[1,2.5,true,null],\"b\":\"\u00e9\"}");
+}
+
 TEST(ReplayCallTest, LeapDaysAndDateValues)
 {
     DATE date = 0;

@@ -1,6 +1,8 @@
 // Reading a written Results.xml back for the replay's summary.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "annalist/ReplaySummary.h"
 #include "support/TestSupport.h"
 
@@ -110,6 +112,30 @@ TEST(ReportContentsTest, AReportLeftOpenStillGivesWhatItHolds)
     EXPECT_NE(summary.find("left open for a later run"), std::string::npos) << summary;
 
     EXPECT_FALSE(ReadReportContents(folder.Wide("missing.xml"), input.report, error));
+}
+
+// End tags that match no open element cost nothing: reading them once took
+// a look at the whole open-element stack each (minutes for a mangled file).
+TEST(ReportContentsTest, UnmatchedEndTagsAreReadInLinearTime)
+{
+    std::string text = "<Report ver=\"2.0\" tmZone=\"UTC\">\r\n<Doc rID=\"T1\" >\r\n<DName><![CDATA[Deep]]></DName>\r\n";
+    for (int i = 0; i < 40000; ++i)
+        text += "<Step rID=\"T2\">";
+    for (int i = 0; i < 100000; ++i)
+        text += "</Nothing>";
+    text += "</Doc>\r\n</Report>";
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.Path() / "Results.xml", text);
+    ReportContents contents;
+    std::string error;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(ReadReportContents(folder.Wide("Results.xml"), contents, error)) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(contents.closed);
+    ASSERT_EQ(contents.entries.size(), 1u);
+    EXPECT_EQ(contents.entries[0].name, "Deep");
+    EXPECT_TRUE(contents.entries[0].closed);
+    EXPECT_EQ(contents.nodes, 40001);
 }
 
 } // namespace

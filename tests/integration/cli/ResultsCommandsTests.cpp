@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "integration/cli/ToolRunner.h"
+#include "support/PlatformTestSupport.h"
 #include "results/ByteSource.h"
 #include "support/TreeDump.h"
 
@@ -97,6 +98,18 @@ TEST_F(ResultsCommandsTest, TheReportIsOneFileWhoseStepTextsCannotRun)
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_NE(Read("out/e.html").find("\"Act2\\\\Row2\\\\FareSummary.png\":\"data:image/png;base64,iVBORw==\""),
               std::string::npos);
+
+    // A picture that is a link to a file outside the folder is not put in.
+    if (!test::PosixPlatformLayer())
+        return; // symbolic links need privileges on Windows
+    test::WriteFileBytes(m_folder.Path() / "secret.png", "secret");
+    std::filesystem::remove(m_folder.Path() / "flight" / "Act2" / "Row2" / "FareSummary.png");
+    std::filesystem::create_symlink(m_folder.Path() / "secret.png",
+                                    m_folder.Path() / "flight" / "Act2" / "Row2" / "FareSummary.png");
+    result = test::RunTool({"report", Folder("flight"), "-o", Folder("out/l.html"), "--embed-pictures"}, m_folder);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Read("out/l.html").find("c2VjcmV0"), std::string::npos); // "secret" in base64
+    EXPECT_EQ(Read("out/l.html").find("\"Act2\\\\Row2\\\\FareSummary.png\":\"data:"), std::string::npos);
 }
 
 TEST_F(ResultsCommandsTest, FoldersThatAreNoResultsGiveOneLineAndStatus2)

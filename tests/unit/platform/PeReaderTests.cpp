@@ -3,6 +3,7 @@
 // files that are not modules or lie about their layout.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -283,4 +284,39 @@ TEST(PeReaderFiles, TruncatedAndCorruptedModulesNeitherCrashNorReadOutsideTheFil
             EXPECT_LE(ReadEverything(path), complete) << "length " << length;
         }
     }
+}
+
+// A module whose resource section claims 3 GiB (a sparse file of that size
+// with a few kilobytes in it) is read for what its resources need: reading
+// the whole claimed section once cost seconds and gigabytes.
+TEST(PeReaderFiles, AResourceSectionThatClaimsGigabytesReadsOnlyWhatIsNeeded)
+{
+    if (!test::PosixPlatformLayer())
+        GTEST_SKIP() << "checks the POSIX layer's PE reader";
+    if (!TestModulesBuilt())
+        GTEST_SKIP() << "mingw-w64 was not found: no test modules";
+    test::TempFolder folder;
+    std::string module = test::ReadFileBytes(ModulePath(32));
+    size_t rsrcOffset = 0, rsrcSize = 0;
+    ASSERT_TRUE(ResourceSectionRange(module, rsrcOffset, rsrcSize));
+    // The raw size in the section header, and the file made that long.
+    uint32_t nt = test::ReadLe32(module, 0x3C);
+    uint32_t sections = test::ReadLe16(module, nt + 6);
+    uint32_t optionalSize = test::ReadLe16(module, nt + 20);
+    const uint64_t claimed = 3ull << 30;
+    for (uint32_t i = 0; i < sections; ++i) {
+        size_t header = nt + 24 + optionalSize + 40 * i;
+        if (module.compare(header, 6, ".rsrc\0", 6) == 0)
+            module.replace(header + 16, 4, test::Le32(static_cast<uint32_t>(claimed)));
+    }
+    test::WriteFileBytes(folder.Path() / "huge.dll", module);
+    std::filesystem::resize_file(folder.Path() / "huge.dll", rsrcOffset + claimed);
+
+    auto start = std::chrono::steady_clock::now();
+    HMODULE opened = OpenDataFile(folder.Wide("huge.dll"));
+    ASSERT_NE(opened, nullptr) << GetLastError();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(GroupImages(opened, MAKEINTRESOURCEW(5)), IconFileImages("sample4.ico"));
+    EXPECT_EQ(GroupImages(opened, W("NAMED")), IconFileImages("sample32.ico"));
+    FreeLibrary(opened);
 }

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "pal/tool_support.h"
 #include "support/PlatformTestSupport.h"
 
 namespace {
@@ -469,6 +470,44 @@ TEST_F(RegistryFiles, ChangesByOthersAreSeenAndBrokenFilesAreLeftAlone)
     // The other hives are not affected.
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, W("T"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+// A batch gathers the writes: the hive file changes once, at the end, and a
+// batch ended after a failure leaves the file as it was.
+TEST_F(RegistryFiles, ABatchWritesEachHiveOnceAtItsEnd)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, W("S"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::string before = test::ReadFileBytes(Hive("HKEY_LOCAL_MACHINE"));
+    auto set = [&](const WCHAR* name, const WCHAR* text) {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                              static_cast<DWORD>((PAL_wcslen(text) + 1) * sizeof(WCHAR)));
+    };
+
+    ASSERT_EQ(PAL_BeginRegistryBatch(), ERROR_SUCCESS);
+    EXPECT_EQ(PAL_BeginRegistryBatch(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(set(W("A"), W("1")), ERROR_SUCCESS);
+    EXPECT_EQ(set(W("B"), W("2")), ERROR_SUCCESS);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, W("S"), W("A")), "1"); // seen in the process at once
+    EXPECT_EQ(test::ReadFileBytes(Hive("HKEY_LOCAL_MACHINE")), before);
+    EXPECT_EQ(PAL_EndRegistryBatch(true), ERROR_SUCCESS);
+    std::string after = test::ReadFileBytes(Hive("HKEY_LOCAL_MACHINE"));
+    std::string line; // "B"="2" in UTF-16LE, as the hive file holds it
+    for (char c : std::string("\"B\"=\"2\""))
+        line += std::string(1, c) + std::string(1, '\0');
+    EXPECT_NE(after.find(line), std::string::npos);
+
+    ASSERT_EQ(PAL_BeginRegistryBatch(), ERROR_SUCCESS);
+    EXPECT_EQ(set(W("C"), W("3")), ERROR_SUCCESS);
+    EXPECT_EQ(PAL_EndRegistryBatch(false), ERROR_SUCCESS);
+    EXPECT_EQ(test::ReadFileBytes(Hive("HKEY_LOCAL_MACHINE")), after);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, W("S"), W("C")), "<no value>");
+    // Outside a batch every write is in the file at once again.
+    EXPECT_EQ(set(W("D"), W("4")), ERROR_SUCCESS);
+    EXPECT_NE(test::ReadFileBytes(Hive("HKEY_LOCAL_MACHINE")), after);
+    EXPECT_EQ(PAL_EndRegistryBatch(true), ERROR_INVALID_PARAMETER);
     RegCloseKey(key);
 }
 

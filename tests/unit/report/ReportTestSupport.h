@@ -10,6 +10,7 @@
 
 #include "report/NodeArgsData.h"
 #include "report/SummaryData.h"
+#include "report/RecordEncoding.h"
 #include "report/XMLNodeDataBase.h"
 #include "support/TestSupport.h"
 #include "support/XmlCheck.h"

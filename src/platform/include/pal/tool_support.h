@@ -30,6 +30,17 @@ LONG PAL_BeginPrivateRegistry(std::string& where);
 // without a begin.
 void PAL_EndPrivateRegistry();
 
+// ---- Registry batch ----
+// Between PAL_BeginRegistryBatch and PAL_EndRegistryBatch(true) many registry
+// writes of the process (an import of settings) cost about one: on POSIX the
+// hives of the registry folder are locked against other writers for the
+// time, changed in memory and each written once at the end (atomically, as
+// every write is); on Windows the registry needs no such help and the calls
+// do nothing. Ending with keep false drops the changes on POSIX (use it after
+// a failure). Both return ERROR_SUCCESS or the error (End: of writing).
+LONG PAL_BeginRegistryBatch();
+LONG PAL_EndRegistryBatch(bool keep);
+
 // ---- Console ----
 // True when the stream is an interactive terminal (a console window on
 // Windows; not a file, pipe or the null device).
@@ -40,11 +51,19 @@ std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv);
 // Makes UTF-8 text written to stdout and stderr show correctly on a console
 // (Windows: the console's output code page, restored at exit).
 void PAL_UseUtf8Console();
+// A write to a closed pipe (`annalist ... | head`) fails with an error
+// instead of ending the process (POSIX: SIGPIPE is ignored).
+void PAL_IgnoreBrokenPipe();
 // From the first call on, Ctrl-C (and on POSIX SIGTERM) sets a flag that
-// PAL_Interrupted reports instead of ending the process; a second Ctrl-C
-// ends it as usual.
+// PAL_Interrupted reports instead of ending the process, and makes message
+// boxes give their unattended answer (Cancel) at once, also one that is
+// waiting for an answer on the terminal (POSIX), so that the program can end
+// its work and exit promptly; a second Ctrl-C ends the process as usual.
 void PAL_WatchInterrupt();
 bool PAL_Interrupted();
+// The exit status that tells how the process was interrupted (130 for
+// Ctrl-C/SIGINT, 143 for SIGTERM); 0 when it was not.
+int PAL_InterruptExitStatus();
 
 // ---- Running a program ----
 // Runs the program with the arguments (arguments[0] is the program's path),

@@ -46,11 +46,30 @@ std::string HiveFile(const std::string& folder, const WideString& rootName)
     return folder.empty() ? std::string() : folder + "/" + PalToUtf8(rootName.c_str()) + ".reg";
 }
 
+// A batch of changes (PalBeginHiveBatch): the writers' lock of its folder is
+// held throughout, and the hives it changed are written at its end.
+struct Batch {
+    bool active = false;
+    std::string folder;
+    int lockFd = -1;
+    std::map<std::string, WideString> changed; // hive file -> root name
+    bool failed = false;                       // a change failed: nothing is written
+};
+
+Batch& TheBatch()
+{
+    static Batch* batch = new Batch();
+    return *batch;
+}
+
+bool InBatch(const std::string& folder) { return TheBatch().active && TheBatch().folder == folder; }
+
 Hive& HiveFor(const std::string& file)
 {
     std::map<std::string, Hive>& hives = Hives();
-    // Hives of folders no longer in use (tests use many) are forgotten.
-    if (hives.size() > 32 && !hives.count(file))
+    // Hives of folders no longer in use (tests use many) are forgotten, but
+    // never while a batch holds changes that are not written yet.
+    if (hives.size() > 32 && !hives.count(file) && !TheBatch().active)
         hives.clear();
     return hives[file];
 }
@@ -218,31 +237,65 @@ LSTATUS PalReadHive(const std::string& folder, const WideString& rootName,
     std::lock_guard<std::mutex> guard(HivesLock());
     std::string file = HiveFile(folder, rootName);
     Hive& hive = HiveFor(file);
-    LSTATUS status = Refresh(hive, file, rootName);
+    // Inside a batch nobody else writes the folder: the tree is current.
+    LSTATUS status = InBatch(folder) && hive.current ? hive.error : Refresh(hive, file, rootName);
     if (status != ERROR_SUCCESS)
         return status;
     return read(*hive.root);
 }
 
+namespace {
+
+// Takes the writers' lock of the folder (between processes); -1 and the
+// error when it cannot.
+int LockFolder(const std::string& folder, LSTATUS& status)
+{
+    status = MakeFolders(folder);
+    if (status != ERROR_SUCCESS)
+        return -1;
+    std::string lockFile = folder + "/registry.lock";
+    int lockFd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lockFd < 0) {
+        status = ErrorFromErrno(errno, ERROR_CANTWRITE);
+        return -1;
+    }
+    while (flock(lockFd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            status = ErrorFromErrno(errno, ERROR_CANTWRITE);
+            close(lockFd);
+            return -1;
+        }
+    }
+    return lockFd;
+}
+
+} // namespace
+
 LSTATUS PalChangeHive(const std::string& folder, const WideString& rootName,
                       const std::function<LSTATUS(PalRegKeyNode& root, bool& changed)>& change)
 {
     std::lock_guard<std::mutex> guard(HivesLock());
-    LSTATUS status = MakeFolders(folder);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::string lockFile = folder + "/registry.lock";
-    int lockFd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lockFd < 0)
-        return ErrorFromErrno(errno, ERROR_CANTWRITE);
-    while (flock(lockFd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            int error = errno;
-            close(lockFd);
-            return ErrorFromErrno(error, ERROR_CANTWRITE);
-        }
-    }
     std::string file = HiveFile(folder, rootName);
+    if (InBatch(folder)) {
+        // The lock is held already; the hive is written when the batch ends.
+        Hive& hive = HiveFor(file);
+        LSTATUS status = hive.current ? hive.error : Refresh(hive, file, rootName);
+        if (status != ERROR_SUCCESS)
+            return status;
+        bool changed = false;
+        status = change(*hive.root, changed);
+        if (changed)
+            TheBatch().changed[file] = rootName;
+        // A change that failed after it touched the tree may have left part
+        // of itself there: then nothing of the batch is written.
+        if (status != ERROR_SUCCESS && changed)
+            TheBatch().failed = true;
+        return status;
+    }
+    LSTATUS status = ERROR_SUCCESS;
+    int lockFd = LockFolder(folder, status);
+    if (lockFd < 0)
+        return status;
     Hive& hive = HiveFor(file);
     status = Refresh(hive, file, rootName);
     if (status == ERROR_SUCCESS) {
@@ -257,4 +310,47 @@ LSTATUS PalChangeHive(const std::string& folder, const WideString& rootName,
     }
     close(lockFd); // releases the lock
     return status;
+}
+
+LSTATUS PalBeginHiveBatch(const std::string& folder)
+{
+    std::lock_guard<std::mutex> guard(HivesLock());
+    Batch& batch = TheBatch();
+    if (batch.active)
+        return ERROR_ALREADY_EXISTS;
+    if (folder.empty())
+        return ERROR_PATH_NOT_FOUND;
+    LSTATUS status = ERROR_SUCCESS;
+    int lockFd = LockFolder(folder, status);
+    if (lockFd < 0)
+        return status;
+    batch.active = true;
+    batch.folder = folder;
+    batch.lockFd = lockFd;
+    batch.changed.clear();
+    // What was read before the lock was taken is read again.
+    for (auto& entry : Hives())
+        entry.second.current = false;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS PalEndHiveBatch(bool keep)
+{
+    std::lock_guard<std::mutex> guard(HivesLock());
+    Batch& batch = TheBatch();
+    if (!batch.active)
+        return ERROR_INVALID_PARAMETER;
+    LSTATUS result = ERROR_SUCCESS;
+    keep = keep && !batch.failed;
+    for (const auto& entry : batch.changed) {
+        Hive& hive = HiveFor(entry.first);
+        LSTATUS status = keep && hive.current && hive.root ? Save(hive, entry.first) : ERROR_SUCCESS;
+        if (!keep || status != ERROR_SUCCESS)
+            hive.current = false; // the tree holds what the file does not: read it again
+        if (result == ERROR_SUCCESS)
+            result = status;
+    }
+    close(batch.lockFd); // releases the lock
+    batch = Batch();
+    return result;
 }

@@ -28,3 +28,14 @@ LSTATUS PalReadHive(const std::string& folder, const WideString& rootName,
 // is rewritten; the result is then that of writing it.
 LSTATUS PalChangeHive(const std::string& folder, const WideString& rootName,
                       const std::function<LSTATUS(PalRegKeyNode& root, bool& changed)>& change);
+
+// A batch of changes to the hives of a folder: from PalBeginHiveBatch until
+// PalEndHiveBatch the writers' lock of the folder is held (other processes
+// wait to write), changes go to the trees only, and each hive changed is
+// written once at the end, atomically as always. So a thousand values cost
+// one write instead of a thousand. Ending with keep false drops the changes
+// (the hives are read again from their files). One batch at a time; the
+// begin fails with ERROR_ALREADY_EXISTS while one is open.
+LSTATUS PalBeginHiveBatch(const std::string& folder);
+// ERROR_SUCCESS, or the first error of writing a hive.
+LSTATUS PalEndHiveBatch(bool keep);

@@ -1,6 +1,7 @@
 #include "registry/registry_tree.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 int PalRegCompareNames(const WideString& a, const WideString& b)
@@ -71,42 +72,59 @@ bool PalRegKeyNode::RemoveSubkey(const WideString& name)
     return true;
 }
 
+WideString PalRegNameKey(const WideString& name)
+{
+    WideString key = name;
+    for (WCHAR& c : key)
+        c = PAL_towupper(c);
+    return key;
+}
+
+void PalRegKeyNode::IndexValues()
+{
+    m_valueIndex.clear();
+    for (size_t i = 0; i < m_values.size(); ++i)
+        m_valueIndex[PalRegNameKey(m_values[i].name)] = i;
+}
+
+PalRegValue* PalRegKeyNode::ValueNamed(const WideString& name)
+{
+    auto it = m_valueIndex.find(PalRegNameKey(name));
+    return it == m_valueIndex.end() ? nullptr : &m_values[it->second];
+}
+
 const PalRegValue* PalRegKeyNode::FindValue(const WideString& name) const
 {
-    for (const PalRegValue& value : m_values)
-        if (PalRegCompareNames(value.name, name) == 0)
-            return &value;
-    return nullptr;
+    return const_cast<PalRegKeyNode*>(this)->ValueNamed(name);
 }
 
 bool PalRegKeyNode::SetValue(const WideString& name, DWORD type, const BYTE* data, size_t size)
 {
-    for (PalRegValue& value : m_values) {
-        if (PalRegCompareNames(value.name, name) != 0)
-            continue;
-        if (value.type == type && value.data.size() == size && (size == 0 || std::memcmp(value.data.data(), data, size) == 0))
+    if (PalRegValue* value = ValueNamed(name)) {
+        if (value->type == type && value->data.size() == size &&
+            (size == 0 || std::memcmp(value->data.data(), data, size) == 0))
             return false;
-        value.type = type;
-        value.data.assign(data, data + size);
+        value->type = type;
+        value->data.assign(data, data + size);
         return true;
     }
     PalRegValue value;
     value.name = name;
     value.type = type;
     value.data.assign(data, data + size);
+    m_valueIndex[PalRegNameKey(name)] = m_values.size();
     m_values.push_back(std::move(value));
     return true;
 }
 
 bool PalRegKeyNode::RemoveValue(const WideString& name)
 {
-    for (auto it = m_values.begin(); it != m_values.end(); ++it) {
-        if (PalRegCompareNames(it->name, name) == 0) {
-            m_values.erase(it);
-            return true;
-        }
-    }
-    return false;
+    auto it = m_valueIndex.find(PalRegNameKey(name));
+    if (it == m_valueIndex.end())
+        return false;
+    m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(it->second));
+    IndexValues();
+    return true;
 }
 
 PalRegKeyNode* PalRegKeyNode::Find(const std::vector<WideString>& path)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "pal/pal.h"
@@ -34,19 +35,32 @@ public:
     // Sets a value; false when it already held exactly this.
     bool SetValue(const WideString& name, DWORD type, const BYTE* data, size_t size);
     bool RemoveValue(const WideString& name);
-    void RemoveAllValues() { m_values.clear(); }
+    void RemoveAllValues()
+    {
+        m_values.clear();
+        m_valueIndex.clear();
+    }
 
     // The key at the end of a path of names below this one, or null.
     PalRegKeyNode* Find(const std::vector<WideString>& path);
 
 private:
+    // The position in m_values of the value with that name; null when none.
+    PalRegValue* ValueNamed(const WideString& name);
+    void IndexValues();
+
     WideString m_name;
     std::vector<PalRegValue> m_values;
+    // The values' positions by upper-cased name, so that a key with thousands
+    // of values finds each one at once.
+    std::unordered_map<WideString, size_t> m_valueIndex;
     std::vector<std::unique_ptr<PalRegKeyNode>> m_subkeys;
 };
 
 // Compares two key or value names as the registry does: case-insensitively.
 int PalRegCompareNames(const WideString& a, const WideString& b);
+// The name as PalRegCompareNames sees it (upper case).
+WideString PalRegNameKey(const WideString& name);
 
 // Splits a key path at its backslashes; empty parts (doubled or trailing
 // backslashes) are dropped.

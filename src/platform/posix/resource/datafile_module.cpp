@@ -1,16 +1,19 @@
 // Windows module files opened as data (LoadLibraryExW with
 // LOAD_LIBRARY_AS_DATAFILE): their resources, read with our own PE reader.
-// The module keeps its own copy of the part of the file its resources lie in
-// (the resource section, or the whole file when a resource lies outside that
-// section), so it neither keeps the file open nor sees later changes to it.
+// The module keeps its own copy of the bytes its resources lie in (read once
+// for each stretch of the file they cover, within a budget), so it neither
+// keeps the file open nor sees later changes to it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "kernel/errno_map.h"
 #include "resource/pe_image.h"
@@ -39,16 +42,11 @@ private:
     int m_fd;
 };
 
-// Reads the file range [offset, offset + size) into the block; false when the
-// file does not hold it all.
-bool ReadBlock(int fd, uint64_t offset, uint64_t size, PalFileBlock& block)
-{
-    if (size > SIZE_MAX)
-        return false;
-    block.offset = offset;
-    block.bytes.assign(static_cast<size_t>(size), 0);
-    return PalReadFileRange(fd, offset, block.bytes.data(), static_cast<size_t>(size));
-}
+// What a module may read of its file: the parts of the resource tree the walk
+// looks at, and the data of the resources. A file whose headers claim more
+// (a sparse file of gigabytes) costs no more than this.
+constexpr uint64_t kTreeBudget = 16u << 20;
+constexpr uint64_t kDataBudget = 64u << 20;
 
 class PalDataFileModule : public PalModule {
 public:
@@ -63,30 +61,51 @@ public:
         PalPeImage image;
         if (!image.ReadHeaders(fd, fileSize))
             return kErrorBadExeFormat;
-        uint64_t sectionOffset = 0, sectionSize = 0;
-        if (!image.ResourceSection(sectionOffset, sectionSize))
+        if (!image.HasResources())
             return ERROR_SUCCESS; // an image without resources
-        if (!ReadBlock(fd, sectionOffset, sectionSize, m_block))
-            return ERROR_READ_FAULT;
-
         std::vector<PalPeResourceEntry> entries;
-        image.ReadResources(m_block, entries);
-        for (const PalPeResourceEntry& entry : entries) {
-            if (!m_block.At(entry.fileOffset, entry.size)) {
-                // A resource outside the resource section: keep the whole file.
-                if (!ReadBlock(fd, 0, fileSize, m_block))
-                    return ERROR_READ_FAULT;
-                break;
-            }
+        {
+            PalFileReader tree(fd, fileSize, kTreeBudget);
+            image.ReadResources(tree, entries);
         }
-        for (const PalPeResourceEntry& entry : entries)
-            if (const BYTE* data = m_block.At(entry.fileOffset, entry.size))
-                AddResource(entry.type, entry.name, entry.language, data, entry.size);
+        // The data of the resources, read once for each stretch of the file
+        // that they cover (resources may share bytes); those beyond the
+        // budget are left out.
+        std::vector<size_t> byOffset(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            byOffset[i] = i;
+        std::sort(byOffset.begin(), byOffset.end(),
+                  [&](size_t a, size_t b) { return entries[a].fileOffset < entries[b].fileOffset; });
+        std::vector<const BYTE*> data(entries.size(), nullptr);
+        uint64_t budget = kDataBudget;
+        for (size_t first = 0; first < byOffset.size();) {
+            uint64_t begin = entries[byOffset[first]].fileOffset;
+            uint64_t end = begin + entries[byOffset[first]].size;
+            size_t last = first + 1;
+            for (; last < byOffset.size() && entries[byOffset[last]].fileOffset <= end; ++last)
+                end = std::max(end, entries[byOffset[last]].fileOffset + entries[byOffset[last]].size);
+            if (end - begin <= budget) {
+                budget -= end - begin;
+                m_blocks.emplace_back();
+                PalFileBlock& block = m_blocks.back();
+                block.offset = begin;
+                block.bytes.resize(static_cast<size_t>(end - begin));
+                if (!PalReadFileRange(fd, begin, block.bytes.data(), block.bytes.size()))
+                    return ERROR_READ_FAULT;
+                for (size_t k = first; k < last; ++k)
+                    data[byOffset[k]] = block.At(entries[byOffset[k]].fileOffset, entries[byOffset[k]].size);
+            }
+            first = last;
+        }
+        // In the order of the tree, which decides among languages.
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (data[i])
+                AddResource(entries[i].type, entries[i].name, entries[i].language, data[i], entries[i].size);
         return ERROR_SUCCESS;
     }
 
 private:
-    PalFileBlock m_block;
+    std::deque<PalFileBlock> m_blocks; // the resources' bytes
 };
 
 } // namespace

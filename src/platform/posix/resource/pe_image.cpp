@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <iterator>
 #include <set>
 
 namespace {
@@ -159,14 +162,29 @@ const PalPeImage::Section* PalPeImage::ResourceSectionHeader() const
     return nullptr;
 }
 
-bool PalPeImage::ResourceSection(uint64_t& offset, uint64_t& size) const
+const BYTE* PalFileReader::At(uint64_t offset, uint64_t size)
 {
-    const Section* section = ResourceSectionHeader();
-    if (!section)
-        return false;
-    offset = section->rawOffset;
-    size = section->rawSize;
-    return true;
+    if (offset > m_fileSize || size > m_fileSize - offset)
+        return nullptr;
+    // The block that starts last at or before the offset, when it holds it all.
+    auto it = m_blocks.upper_bound(offset);
+    if (it != m_blocks.begin()) {
+        if (const BYTE* bytes = std::prev(it)->second.At(offset, size))
+            return bytes;
+    }
+    constexpr uint64_t kBlockSize = 64 * 1024;
+    uint64_t length = std::min(std::max(size, kBlockSize), m_fileSize - offset);
+    if (length > m_budget || length > SIZE_MAX)
+        return nullptr;
+    PalFileBlock block;
+    block.offset = offset;
+    block.bytes.resize(static_cast<size_t>(length));
+    if (!PalReadFileRange(m_fd, offset, block.bytes.data(), block.bytes.size()))
+        return nullptr;
+    m_budget -= length;
+    PalFileBlock& kept = m_blocks[offset];
+    kept = std::move(block);
+    return kept.At(offset, size);
 }
 
 // The walk of the resource directory tree: three levels (type, name,
@@ -174,8 +192,8 @@ bool PalPeImage::ResourceSection(uint64_t& offset, uint64_t& size) const
 // tree and must stay inside its section.
 class PalPeImage::TreeWalk {
 public:
-    TreeWalk(const PalPeImage& image, const PalFileBlock& block, std::vector<PalPeResourceEntry>& entries)
-        : m_image(image), m_block(block), m_entries(entries)
+    TreeWalk(const PalPeImage& image, PalFileReader& file, std::vector<PalPeResourceEntry>& entries)
+        : m_image(image), m_file(file), m_entries(entries)
     {
     }
 
@@ -192,12 +210,12 @@ public:
 
 private:
     // The bytes [relative, relative + size) of the tree, or null when they
-    // are not all inside its section and the block.
+    // are not all inside its section or cannot be read.
     const BYTE* Tree(uint64_t relative, uint64_t size) const
     {
         if (relative > m_treeSize || size > m_treeSize - relative)
             return nullptr;
-        return m_block.At(m_treeOffset + relative, size);
+        return m_file.At(m_treeOffset + relative, size);
     }
 
     // The id of a directory entry: an integer, or a counted UTF-16 name.
@@ -231,7 +249,11 @@ private:
         if (!header)
             return;
         DWORD count = static_cast<DWORD>(Word(header + 12)) + Word(header + 14);
-        for (DWORD i = 0; i < count; ++i) {
+        for (DWORD i = 0; i < count && m_entries.size() < kPalMaxPeResources; ++i) {
+            // A tree of many directories that hold nothing is not walked for
+            // ever either.
+            if (++m_entriesSeen > kMaxEntriesSeen)
+                return;
             const BYTE* entry =
                 Tree(static_cast<uint64_t>(relative) + kDirectoryHeaderSize + i * kDirectoryEntrySize, kDirectoryEntrySize);
             if (!entry)
@@ -267,15 +289,17 @@ private:
     }
 
     const PalPeImage& m_image;
-    const PalFileBlock& m_block;
+    PalFileReader& m_file;
     std::vector<PalPeResourceEntry>& m_entries;
     uint64_t m_treeOffset = 0;
     uint64_t m_treeSize = 0;
     std::set<DWORD> m_visited;
     PalResourceId m_path[kLanguageLevel];
+    static constexpr uint64_t kMaxEntriesSeen = 1u << 22;
+    uint64_t m_entriesSeen = 0;
 };
 
-void PalPeImage::ReadResources(const PalFileBlock& block, std::vector<PalPeResourceEntry>& entries) const
+void PalPeImage::ReadResources(PalFileReader& file, std::vector<PalPeResourceEntry>& entries) const
 {
-    TreeWalk(*this, block, entries).Run();
+    TreeWalk(*this, file, entries).Run();
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "resource/resource_module.h"
@@ -25,6 +26,25 @@ struct PalFileBlock {
     const BYTE* At(uint64_t fileOffset, uint64_t size) const;
 };
 
+// Bytes of a file read on demand, in blocks of 64 KiB or more, for the walk of
+// a resource tree: only the parts the walk looks at are read, and never more
+// than the budget in all, whatever sizes the file's headers claim.
+class PalFileReader {
+public:
+    PalFileReader(int fd, uint64_t fileSize, uint64_t budget) : m_fd(fd), m_fileSize(fileSize), m_budget(budget) {}
+
+    // The bytes of the file range [offset, offset + size), or null when the
+    // file does not hold them all, reading fails or the budget is spent. The
+    // bytes stay in place while the reader lives.
+    const BYTE* At(uint64_t offset, uint64_t size);
+
+private:
+    int m_fd;
+    uint64_t m_fileSize;
+    uint64_t m_budget;
+    std::map<uint64_t, PalFileBlock> m_blocks; // by file offset
+};
+
 // One resource in the directory tree: its ids and the file range of its data.
 struct PalPeResourceEntry {
     PalResourceId type;
@@ -34,6 +54,10 @@ struct PalPeResourceEntry {
     DWORD size;
 };
 
+// The most resources a module's tree is read for (a real module has a few
+// thousand at most).
+constexpr size_t kPalMaxPeResources = 65536;
+
 class PalPeImage {
 public:
     // Reads the headers of the image in the file open on fd (fileSize bytes
@@ -41,13 +65,14 @@ public:
     // PE32 or PE32+ image.
     bool ReadHeaders(int fd, uint64_t fileSize);
 
-    // The file range of the raw data of the section that holds the resource
-    // directory; false when the image has no resource directory there.
-    bool ResourceSection(uint64_t& offset, uint64_t& size) const;
+    // Whether the image has a resource directory inside the raw data of one
+    // of its sections.
+    bool HasResources() const { return ResourceSectionHeader() != nullptr; }
 
-    // Walks the resource directory, whose section `block` must hold, and lists
-    // the resources whose data lie inside the file (inside `block` or not).
-    void ReadResources(const PalFileBlock& block, std::vector<PalPeResourceEntry>& entries) const;
+    // Walks the resource directory, reading the parts of its section it looks
+    // at, and lists the resources whose data lie inside the file (at most
+    // kPalMaxPeResources of them).
+    void ReadResources(PalFileReader& file, std::vector<PalPeResourceEntry>& entries) const;
 
     // The file offset of the bytes [rva, rva + size) of the image when they
     // lie within the raw data of one section and within the file.

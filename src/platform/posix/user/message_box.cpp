@@ -1,7 +1,10 @@
 // Message boxes on the console (see pal/posix/user.h for the rules).
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -10,6 +13,7 @@
 
 #include "pal/pal.h"
 #include "pal/utf8.h"
+#include "user/prompt_cancel.h"
 
 namespace {
 
@@ -104,8 +108,38 @@ const char* Label(int id)
     }
 }
 
+volatile sig_atomic_t g_promptsCancelled = 0;
+
+enum class LineRead { Line, End, Cancelled };
+
+// One line from the terminal, read a byte at a time so that nothing is kept
+// in a buffer; the wait is given up when prompts are cancelled.
+LineRead ReadAnswerLine(std::string& line)
+{
+    line.clear();
+    for (;;) {
+        if (PalPromptsCancelled())
+            return LineRead::Cancelled;
+        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+        int ready = poll(&input, 1, 100); // a signal may come just before the wait
+        if (ready < 0 && errno != EINTR)
+            return LineRead::End;
+        if (ready <= 0)
+            continue;
+        char c = 0;
+        ssize_t got = read(STDIN_FILENO, &c, 1);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return line.empty() ? LineRead::End : LineRead::Line;
+        if (c == '\n')
+            return LineRead::Line;
+        line.push_back(c);
+    }
+}
+
 // Asks on the terminal until one of the buttons is chosen; 0 at the end of the
-// input.
+// input, -1 when prompts were cancelled while it waited.
 int AskOnTerminal(const std::vector<Button>& buttons, const Button& fallback)
 {
     for (;;) {
@@ -115,10 +149,12 @@ int AskOnTerminal(const std::vector<Button>& buttons, const Button& fallback)
         std::fprintf(stderr, "%s? (Enter: %s) ", prompt.c_str(), Label(fallback.id));
         std::fflush(stderr);
         std::string line;
-        int c;
-        while ((c = std::fgetc(stdin)) != EOF && c != '\n')
-            line.push_back(static_cast<char>(c));
-        if (c == EOF && line.empty())
+        LineRead read = ReadAnswerLine(line);
+        if (read == LineRead::Cancelled) {
+            std::fputc('\n', stderr);
+            return -1;
+        }
+        if (read == LineRead::End)
             return 0;
         std::string answer = Lower(Trim(line));
         if (answer.empty())
@@ -156,7 +192,10 @@ extern "C" int MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
     int answer = 0;
     const char* how = nullptr;
     const char* forced = std::getenv("ANNALIST_MESSAGEBOX_ANSWER");
-    if (forced && *forced) {
+    if (PalPromptsCancelled()) {
+        answer = style->unattended;
+        how = "the program is ending";
+    } else if (forced && *forced) {
         if (const Button* named = FindByName(buttons, forced)) {
             answer = named->id;
             how = "ANNALIST_MESSAGEBOX_ANSWER";
@@ -164,8 +203,12 @@ extern "C" int MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
     }
     if (!answer && isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
         answer = AskOnTerminal(buttons, defaultButton);
-        if (answer)
+        if (answer > 0)
             return answer;
+        if (answer < 0) {
+            answer = style->unattended;
+            how = "the program is ending";
+        }
     }
     if (!answer) {
         answer = style->unattended;
@@ -175,3 +218,7 @@ extern "C" int MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
     std::fflush(stderr);
     return answer;
 }
+
+void PalCancelPrompts() noexcept { g_promptsCancelled = 1; }
+
+bool PalPromptsCancelled() noexcept { return g_promptsCancelled != 0; }

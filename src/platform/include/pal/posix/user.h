@@ -1,7 +1,9 @@
 // Message boxes without a window system. MessageBoxW writes the caption and
 // the text to stderr and answers as follows:
-// - when the environment variable ANNALIST_MESSAGEBOX_ANSWER names a button of
-//   the box ("ok", "cancel", "abort", "retry", "ignore", "yes", "no",
+// - when the program is ending (the tool was interrupted), the box answers at
+//   once as unattended below, and so does one already waiting for the user;
+// - else, when the environment variable ANNALIST_MESSAGEBOX_ANSWER names a
+//   button of the box ("ok", "cancel", "abort", "retry", "ignore", "yes", "no",
 //   "tryagain", "continue"; any case), that button is the answer; this is for
 //   tests and scripted runs (a name the box does not have is ignored);
 // - else, when stdin and stderr are both terminals, the user is asked on the
