@@ -85,7 +85,7 @@ STDMETHODIMP CAnnalistImp::LogEvent(BSTR et, IDispatch* pDescription, LONG Paren
         node->eventId = EventId;
         node->eventTime = time;
 
-        LoggedEvent event(std::move(node), pDescription, FindRoute(et));
+        LoggedEvent event(std::move(node), pDescription, RouteOf(et));
         return ReportLostResults(Dispatch(event));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -129,9 +129,14 @@ private:
     HRESULT ReportLostResults(HRESULT hr);
 
     // The folder of the current scope's current iteration, relative to the
-    // results folder (empty without an open scope), and its creation.
-    CBstrString IterationFolder() const;
+    // results folder (empty without an open scope), and its creation. The
+    // name is made again only when the scope's folder, its iteration or the
+    // folder prefix has changed.
+    const CBstrString& IterationFolder();
     void CreateIterationFolder();
+    // The route of an event type: the last one found, when the type is the
+    // same text as last time, else FindRoute's.
+    const EventRoute& RouteOf(BSTR eventType);
 
     const ProductLevel m_level;
     CLoggerSettings m_settings;
@@ -153,6 +158,19 @@ private:
     // that the next event ends.
     bool m_appendRequested = false;
     bool m_appendPaused = false;
+
+    // The last iteration folder named, and what it was named from.
+    struct IterationFolderName {
+        bool valid = false;
+        CBstrString scopeFolder;
+        CBstrString prefix;
+        LONG iteration = 0;
+        CBstrString folder;
+    } m_iterationFolder;
+    const CBstrString m_noFolder;
+    // The last event type routed, and its route.
+    CBstrString m_lastEventType;
+    const EventRoute* m_lastRoute = nullptr;
     // Between the start of a run and its end.
     bool m_runOpen = false;
     // The first loss of results in the run (a Win32 error), of Results.xml

@@ -20,14 +20,14 @@ namespace {
 LONG WriteIconDefaults(CDescription& description, LONG iconGroup)
 {
     LONG ownGroup = 0;
-    if (!description.Has(W("DllPAth"))) {
-        description.WriteInt(W("DllIconIndex"), iconGroup);
-        description.WriteInt(W("DllIconSelIndex"), iconGroup);
-        description.WriteText(W("DllPAth"), kLocalIconModule);
+    if (!description.Has(keys::DllPath)) {
+        description.WriteInt(keys::DllIconIndex, iconGroup);
+        description.WriteInt(keys::DllIconSelIndex, iconGroup);
+        description.WriteText(keys::DllPath, kLocalIconModule);
         ownGroup = description.IsPresent() ? iconGroup : 0;
     }
-    if (!description.Has(W("ShowTopFile")))
-        description.WriteFlag(W("ShowTopFile"), false);
+    if (!description.Has(keys::ShowTopFile))
+        description.WriteFlag(keys::ShowTopFile, false);
     return ownGroup;
 }
 
@@ -53,7 +53,7 @@ void CAnnalistImp::StartRun(CDescription& description, const SYSTEMTIME& time)
     }
     m_run.RestartRecordNumbers(1);
     m_folderNaming.ResetActionFolderNumber();
-    description.ReadFlag(W("ReportAppendMode"), m_appendRequested, false);
+    description.ReadFlag(keys::ReportAppendMode, m_appendRequested, false);
     OpenResults(m_appendRequested || continueOpenRun);
     m_runOpen = true;
 }
@@ -129,20 +129,20 @@ void CAnnalistImp::SaveGeneralInfo()
 LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool isTest)
 {
     RunScope scope;
-    description.ReadText(W("TestName"), scope.name);
+    description.ReadText(keys::TestName, scope.name);
     bool fromStep = false;
-    description.ReadFlag(W("PartialReplay"), fromStep, false);
+    description.ReadFlag(keys::PartialReplay, fromStep, false);
     scope.fromStep = fromStep ? 1 : 0;
 
     if (!isTest) {
         node.displayName.FormatResource(IDS_SUMMARY_NAME, scope.name.c_str());
     } else {
-        description.ReadText(W("ProductName"), scope.productName);
-        description.ReadText(W("ResultsName"), scope.resultsName);
-        description.ReadFlag(W("RunInUpdateTODescMode"), m_state.updateDescriptions, false);
-        description.ReadFlag(W("RunInUpdateVOMode"), m_state.updateObjects, false);
-        description.ReadFlag(W("RunInUpdateSnapshotsMode"), m_state.updateSnapshots, false);
-        description.ReadText(W("DocumentType"), scope.documentType);
+        description.ReadText(keys::ProductName, scope.productName);
+        description.ReadText(keys::ResultsName, scope.resultsName);
+        description.ReadFlag(keys::RunInUpdateTODescMode, m_state.updateDescriptions, false);
+        description.ReadFlag(keys::RunInUpdateVOMode, m_state.updateObjects, false);
+        description.ReadFlag(keys::RunInUpdateSnapshotsMode, m_state.updateSnapshots, false);
+        description.ReadText(keys::DocumentType, scope.documentType);
 
         CBstrString label;
         CBstrString suffix;
@@ -150,15 +150,15 @@ LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool i
             label = LoadResourceString(IDS_TEST);
         } else {
             label = LoadResourceString(IDS_BUSINESS_COMPONENT);
-            description.ReadInt(W("CompIterId"), scope.componentIteration, 0);
+            description.ReadInt(keys::CompIterId, scope.componentIteration, 0);
             if (scope.componentIteration != 0)
                 suffix.FormatResource(IDS_COMPONENT_ITERATION_SUFFIX, static_cast<int>(scope.componentIteration));
         }
         node.displayName.FormatResource(IDS_SCOPE_SUMMARY_NAME, label.c_str(), scope.name.c_str(), suffix.c_str());
 
-        if (description.Has(W("CompIndexInBPT"))) {
+        if (description.Has(keys::CompIndexInBPT)) {
             LONG component = 0;
-            description.ReadInt(W("CompIndexInBPT"), component, 0);
+            description.ReadInt(keys::CompIndexInBPT, component, 0);
             m_folderNaming.SetBusinessComponentNumber(component);
         }
     }
@@ -182,7 +182,7 @@ LONG CAnnalistImp::BeginIteration(EventNode& node, CDescription& description)
     if (!scope)
         return 0;
     LONG row = 0;
-    description.ReadInt(W("Iteration"), row, 0);
+    description.ReadInt(keys::Iteration, row, 0);
     if (scope->iteration < std::numeric_limits<LONG>::max())
         scope->iteration += 1;
     scope->iterationCloseToId = node.parentId;
@@ -201,8 +201,8 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
     scope->endTime = time;
     scope->ended = 1;
     if (description) {
-        description->ReadText(W("ReturnValue"), scope->returnValue);
-        description->ReadText(W("MaintenanceSummary"), scope->maintenanceSummary);
+        description->ReadText(keys::ReturnValue, scope->returnValue);
+        description->ReadText(keys::MaintenanceSummary, scope->maintenanceSummary);
         CollectParameters(*description, *scope, false, true);
     }
     LONG closeToId = scope->closeToId;
@@ -210,7 +210,7 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
         m_factory.CloseOpenElementsTo(closeToId);
     m_run.CloseScope();
     if (description)
-        description->WriteInt(W("ReturnLogStatus"), m_run.LogStatus());
+        description->WriteInt(keys::ReturnLogStatus, m_run.LogStatus());
 }
 
 void CAnnalistImp::EndIteration(CDescription& description)
@@ -219,7 +219,7 @@ void CAnnalistImp::EndIteration(CDescription& description)
     if (!scope || scope->ended)
         return;
     if (description.IsPresent())
-        description.ReadText(W("ReturnValue"), scope->returnValue);
+        description.ReadText(keys::ReturnValue, scope->returnValue);
     if (scope->iterationCloseToId != -1)
         m_factory.CloseOpenElementsTo(scope->iterationCloseToId);
 }
@@ -247,9 +247,9 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
 
     bool dumpStack = m_appendRequested;
     try {
-        if (description.Has(W("ReportDumpStack"))) {
+        if (description.Has(keys::ReportDumpStack)) {
             bool dump = true;
-            description.ReadFlag(W("ReportDumpStack"), dump, true);
+            description.ReadFlag(keys::ReportDumpStack, dump, true);
             dumpStack = dump;
         }
     } catch (const CDescriptionFailure&) {
@@ -287,12 +287,12 @@ void CAnnalistImp::SetGeneralInfo(CDescription& description)
 
 void CAnnalistImp::AddAdditionalInfo(EventNode& node, CDescription& description)
 {
-    if (!description.Has(W("NodeName")) || !description.Has(W("NodeValue")))
+    if (!description.Has(keys::NodeName) || !description.Has(keys::NodeValue))
         return;
     CBstrString name;
     CBstrString value;
-    description.ReadText(W("NodeName"), name);
-    description.ReadText(W("NodeValue"), value);
+    description.ReadText(keys::NodeName, name);
+    description.ReadText(keys::NodeValue, value);
     // The node only carries the two texts to the record; the caller frees it.
     node.nodeType = name;
     node.displayName = value;
@@ -305,8 +305,8 @@ void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& descripti
     const bool iconsResolved = ResolveNodeIcons(description, 0, icons);
     CBstrString name;
     CBstrString resultsName;
-    description.ReadText(W("TestName"), name);
-    description.ReadText(W("ResultsName"), resultsName);
+    description.ReadText(keys::TestName, name);
+    description.ReadText(keys::ResultsName, resultsName);
     TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
 
     m_state.businessProcessName = name;
@@ -339,20 +339,29 @@ void CAnnalistImp::PauseAppendMode()
     StopWriter(xrkExit);
 }
 
-CBstrString CAnnalistImp::IterationFolder() const
+const CBstrString& CAnnalistImp::IterationFolder()
 {
     const RunScope* scope = m_run.CurrentScope();
     if (!scope)
-        return CBstrString();
-    return CResultsFolder::IterationFolderName(scope->folderName.c_str(), m_settings.IterationFolderPrefix().c_str(),
-                                               scope->iteration);
+        return m_noFolder;
+    IterationFolderName& last = m_iterationFolder;
+    const CBstrString& prefix = m_settings.IterationFolderPrefix();
+    if (!last.valid || last.iteration != scope->iteration || last.scopeFolder != scope->folderName ||
+        last.prefix != prefix) {
+        last.folder = CResultsFolder::IterationFolderName(scope->folderName.c_str(), prefix.c_str(), scope->iteration);
+        last.scopeFolder = scope->folderName;
+        last.prefix = prefix;
+        last.iteration = scope->iteration;
+        last.valid = true;
+    }
+    return last.folder;
 }
 
 void CAnnalistImp::CreateIterationFolder()
 {
     if (!m_results.IsSet())
         return;
-    CBstrString folder = IterationFolder();
+    const CBstrString& folder = IterationFolder();
     if (folder.IsEmpty())
         return;
     m_results.CreateFolder(folder.c_str(), CResultsFolder::kRunFolderSpace);

@@ -1,28 +1,13 @@
 #include "report/RecordEncoding.h"
 
-#include "text/Utf8.h"
-
-bool EncodeRecord(CXMLNodeDataBase& record, std::string& output) noexcept
+bool EncodeRecord(CXMLNodeDataBase& record, CXmlOutput& output) noexcept
 {
-    const size_t before = output.size();
+    const size_t before = output.Size();
     try {
-        CBstrString text;
-        record.GetXMLText(text);
-        if (text.IsEmpty())
-            return true;
-        // The size with the terminating zero, then the bytes in place.
-        size_t size = WideToUtf8(text.c_str(), nullptr, 0);
-        if (size <= 1)
-            return false;
-        output.resize(before + size);
-        if (WideToUtf8(text.c_str(), &output[before], size) != size) {
-            output.resize(before);
-            return false;
-        }
-        output.resize(before + size - 1); // without the zero
+        record.GetXMLText(output);
         return true;
     } catch (...) {
-        output.resize(before);
+        output.Shrink(before);
         return false;
     }
 }

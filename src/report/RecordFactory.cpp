@@ -16,12 +16,31 @@
 
 namespace {
 
-CBstrString Decimal(LONG value)
-{
-    CBstrString text;
-    text.Format(W("%d"), static_cast<int>(value));
-    return text;
-}
+// The decimal text of a signed 32-bit value, in a buffer of its own.
+class CDecimal {
+public:
+    explicit CDecimal(LONG value) noexcept
+    {
+        WCHAR digits[12];
+        size_t count = 0;
+        unsigned long magnitude =
+            value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+        do {
+            digits[count++] = static_cast<WCHAR>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        WCHAR* out = m_text;
+        if (value < 0)
+            *out++ = '-';
+        while (count)
+            *out++ = digits[--count];
+        *out = 0;
+    }
+    const WCHAR* c_str() const noexcept { return m_text; }
+
+private:
+    WCHAR m_text[13];
+};
 
 // The record that ends (or, for a data table, is) a node of the kind; null for
 // any other kind or when memory runs out.
@@ -306,8 +325,7 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         break;
     }
     case xrkStartStep: {
-        CBstrString timeText;
-        FormatEventDateTime(node->eventTime, timeText);
+        CBstrString timeText = m_timeText.Format(node->eventTime);
         // A time the runtime cannot convert gives the tick of an unknown time
         // (0) rather than losing the step.
         LONGLONG tick = 0;
@@ -387,10 +405,10 @@ bool CRecordFactory::CompleteNodeArgs(CXMLNodeDataBase& record, const EventNode&
     NodeArgsData* args = record.GetNodeArgs();
     if (!args)
         return false;
-    args->SetNodeArgs(node.eventType.c_str(), node.displayName.c_str(), Decimal(node.iconIndex).c_str(),
-                      Decimal(node.eventId).c_str(), ReportStatusName(node.status), node.nodeType.c_str(),
-                      Decimal(node.selectedIconIndex).c_str(), node.enableFilter ? W("") : W("0"),
-                      node.movieMarker.c_str(), node.sourceText.c_str(), Decimal(node.sourceLine).c_str());
+    args->SetNodeArgs(node.eventType.c_str(), node.displayName.c_str(), CDecimal(node.iconIndex).c_str(),
+                      CDecimal(node.eventId).c_str(), ReportStatusName(node.status), node.nodeType.c_str(),
+                      CDecimal(node.selectedIconIndex).c_str(), node.enableFilter ? W("") : W("0"),
+                      node.movieMarker.c_str(), node.sourceText.c_str(), CDecimal(node.sourceLine).c_str());
     if (!node.viewTypeText.IsEmpty())
         args->SetBottomPane(node.viewTypeText.c_str(), node.bottomFilePath.c_str(), W(""),
                             node.highlightText.c_str());
@@ -410,9 +428,8 @@ bool CRecordFactory::FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record
     if (!summary || !scope)
         return false;
     if (kind == xrkEndTest || kind == xrkEndAction) {
-        CBstrString startTime, endTime;
-        FormatEventDateTime(scope->startTime, startTime);
-        FormatEventDateTime(scope->endTime, endTime);
+        CBstrString startTime = m_timeText.Format(scope->startTime);
+        CBstrString endTime = m_timeText.Format(scope->endTime);
         const StatusCounts& counts = m_run.Counts(m_run.CurrentScopeIndex());
         summary->SetSummary(scope->returnValue.c_str(), scope->parameters, startTime.c_str(), endTime.c_str(),
                             counts.passed, counts.failed, counts.warnings, m_state.runNotCompleted,

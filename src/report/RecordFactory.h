@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+#include "report/EventTime.h"
 #include "report/ProductLevel.h"
 #include "report/ReportElement.h"
 #include "report/ReportRecordKind.h"
@@ -149,5 +150,6 @@ private:
     } m_left;
     CBstrString m_path;  // the file being written
     DWORD m_openLoss = 0; // the file could not be opened (or continued)
+    CEventTimeText m_timeText;
     CReportWriter m_writer;
 };

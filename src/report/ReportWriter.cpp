@@ -20,13 +20,8 @@ size_t TextBytes(const CBstrString& text) { return text.Length() * sizeof(WCHAR)
 size_t RecordBytes(CXMLNodeDataBase& record)
 {
     size_t bytes = kRecordOverhead + record.PayloadBytes();
-    if (const NodeArgsData* args = record.GetNodeArgs()) {
-        for (const CBstrString* text : {&args->eType, &args->icon, &args->nRep, &args->disp, &args->status,
-                                        &args->nType, &args->iconSel, &args->filter, &args->movieMarker,
-                                        &args->source, &args->sourceLine, &args->topPanePath, &args->bottomPanePath,
-                                        &args->highlight, &args->viewerType, &args->wr})
-            bytes += TextBytes(*text);
-    }
+    if (const NodeArgsData* args = record.GetNodeArgs())
+        bytes += args->TextBytes();
     if (const SummaryData* summary = record.GetSummary()) {
         bytes += TextBytes(summary->sTime) + TextBytes(summary->eTime) + TextBytes(summary->returnValue) +
                  TextBytes(summary->maintenanceSummary);
@@ -112,11 +107,11 @@ bool CReportWriter::Start(FILE* file, const WCHAR* path, ULONGLONG size, OpenEle
     m_finalSize = size;
     m_finishedWhole = false;
     try {
-        m_buffer.clear();
+        m_buffer.Clear();
         m_records.clear();
         // The byte-order mark goes with the first record.
         if (newReport)
-            m_buffer = kUtf8ByteOrderMark;
+            m_buffer.Put(kUtf8ByteOrderMark);
         m_startOpen = m_open = open;
         m_stream.Attach(file, path, size, std::move(open));
     } catch (...) {
@@ -246,13 +241,13 @@ bool CReportWriter::WriteRecords(size_t first, size_t last)
 {
     const size_t begin = first == 0 ? 0 : m_records[first - 1].end;
     const size_t end = m_records[last - 1].end;
-    if (m_stream.Write(m_buffer.data() + begin, end - begin, last == m_records.size() ? m_open : OpenAfter(last)))
+    if (m_stream.Write(m_buffer.Data() + begin, end - begin, last == m_records.size() ? m_open : OpenAfter(last)))
         return true;
     // Cancel, or another failure: as many records as still fit, each in one
     // write, then the file ends after the last of them.
     for (size_t i = first; i < last; ++i) {
         const size_t from = i == 0 ? 0 : m_records[i - 1].end;
-        if (!m_stream.WriteQuietly(m_buffer.data() + from, m_records[i].end - from, OpenAfter(i + 1)))
+        if (!m_stream.WriteQuietly(m_buffer.Data() + from, m_records[i].end - from, OpenAfter(i + 1)))
             break;
     }
     m_stream.End();
@@ -270,31 +265,31 @@ bool CReportWriter::WriteBuffer()
         written = WriteRecords(0, count - 1) && WriteRecords(count - 1, count);
     else
         written = WriteRecords(0, count);
-    m_buffer.clear();
+    m_buffer.Clear();
     m_records.clear();
     m_startOpen = m_open;
     // A record much larger than the buffer does not keep its memory.
-    if (m_buffer.capacity() > 4 * kBufferSize)
-        std::string().swap(m_buffer);
+    if (m_buffer.Capacity() > 4 * kBufferSize)
+        m_buffer.Release();
     return written;
 }
 
 bool CReportWriter::WriteRecord(CXMLNodeDataBase& record, const RecordEffect& effect)
 {
-    const size_t before = m_buffer.size();
+    const size_t before = m_buffer.Size();
     if (!EncodeRecord(record, m_buffer)) {
         // The record cannot be written: the records before it are, and the
         // file ends there.
-        m_buffer.resize(before);
+        m_buffer.Shrink(before);
         if (WriteBuffer()) {
             m_stream.End(ERROR_NOT_ENOUGH_MEMORY);
             NoteLoss(ERROR_NOT_ENOUGH_MEMORY);
         }
         return false;
     }
-    m_records.push_back(BufferedRecord{m_buffer.size(), effect});
+    m_records.push_back(BufferedRecord{m_buffer.Size(), effect});
     Apply(m_open, effect);
-    return m_buffer.size() < kBufferSize || WriteBuffer();
+    return m_buffer.Size() < kBufferSize || WriteBuffer();
 }
 
 DWORD CReportWriter::WriterLoop() noexcept
@@ -356,7 +351,7 @@ DWORD CReportWriter::WriterLoop() noexcept
     }
     if (!failed)
         failed = !WriteBuffer();
-    m_buffer.clear();
+    m_buffer.Clear();
     m_records.clear();
     // Nothing more is written: what is queued now or later is freed.
     if (failed)

@@ -41,6 +41,7 @@
 #include "report/ReportElement.h"
 #include "report/ResultsStream.h"
 #include "report/XMLNodeDataBase.h"
+#include "report/XmlOutput.h"
 
 class CReportWriter {
 public:
@@ -143,7 +144,7 @@ private:
 
     // The writer thread's own (set before it starts):
     CResultsStream m_stream;
-    std::string m_buffer;                  // whole encoded records not yet written
+    CXmlOutput m_buffer;                   // whole encoded records not yet written
     std::vector<BufferedRecord> m_records; // the records in the buffer
     OpenElements m_startOpen;              // the elements open before the buffer
     OpenElements m_open;                   // ... and after it

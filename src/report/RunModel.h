@@ -16,8 +16,8 @@
 // registers, merges and releases nodes through it; neither reaches inside.
 #pragma once
 
-#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "report/EventNode.h"
@@ -137,12 +137,21 @@ private:
         StatusCounts counts;
     };
 
+    typedef std::pair<LONG, std::unique_ptr<EventNode>> NodeEntry;
+    typedef std::vector<NodeEntry> NodeRegistry;
+
     ScopeEntry* EntryAt(LONG index) noexcept;
     void AddToCounts(LONG status, LONG delta) noexcept;
+    // The entry of the id, or where it would go.
+    NodeRegistry::iterator Position(LONG id) noexcept;
+    NodeRegistry::const_iterator Position(LONG id) const noexcept;
 
     std::vector<ScopeEntry> m_scopes;
     std::vector<LONG> m_openScopes; // positions in m_scopes, outermost first
-    std::map<LONG, std::unique_ptr<EventNode>> m_nodesById;
+    // The id map, sorted by EventId: it holds the nodes of the open elements
+    // (a handful), so finding and entering one is quick and allocates nothing
+    // once it has room.
+    NodeRegistry m_nodesById;
     LONG m_lastEventId = 0;
     LONG m_logStatus = 2;
     static constexpr LONG kLastRecordNumber = 0x7FFFFFFF;

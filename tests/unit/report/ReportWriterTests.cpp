@@ -19,11 +19,11 @@ namespace {
 class CGatedRecord : public CXMLNodeDataBase {
 public:
     CGatedRecord(int number, size_t bytes, HANDLE gate) : m_number(number), m_bytes(bytes), m_gate(gate) {}
-    void GetXMLText(CBstrString& text) override
+    void GetXMLText(CXmlOutput& out) override
     {
         if (m_gate)
             WaitForSingleObject(m_gate, INFINITE);
-        text.Format(W("<r n=\"%d\"/>"), m_number);
+        out.Put("<r n=\"").Number(m_number).Put("\"/>");
     }
     size_t PayloadBytes() const override { return m_bytes; }
 
