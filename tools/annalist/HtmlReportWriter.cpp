@@ -374,12 +374,7 @@ void CHtmlReportWriter::Finish(const results::CResultsReader& reader, const CRun
         nlohmann::ordered_json item;
         item["name"] = test.name;
         item["type"] = test.type;
-        item["status"] = results::StatusName(test.status);
-        item["passed"] = test.passed;
-        item["failed"] = test.failed;
-        item["warnings"] = test.warnings;
-        item["start"] = test.start;
-        item["end"] = test.end;
+        PutScopeFacts(item, test);
         item["duration"] = test.hasDuration ? nlohmann::ordered_json(test.duration) : nlohmann::ordered_json(nullptr);
         tests.push_back(item);
     }

@@ -20,20 +20,13 @@ void CRunOverview::Observe(const results::CResultsReader& reader)
     TestOverview test;
     test.name = node.name;
     test.type = node.testType;
-    test.status = node.status;
-    const results::Summary& summary = node.summary;
-    const bool counted = summary.present && summary.passed >= 0;
-    test.passed = counted ? summary.passed : node.counts.passed;
-    test.failed = counted ? summary.failed : node.counts.failed;
-    test.warnings = counted ? summary.warnings : node.counts.warnings;
-    test.start = summary.startTime;
-    test.end = summary.endTime;
-    test.hasDuration = results::SummaryDuration(summary, test.duration);
+    test.Read(node);
+    test.hasDuration = test.hasSummaryDuration;
+    test.duration = test.summaryDuration;
     if (!test.hasDuration && node.hasTicks) {
         test.hasDuration = true;
         test.duration = node.lastTick - node.firstTick;
     }
-    test.complete = node.complete;
     m_tests.push_back(test);
 }
 

@@ -8,18 +8,15 @@
 #include <vector>
 
 #include "annalist/CommandLine.h"
+#include "annalist/ScopeFacts.h"
 #include "results/GeneralInfo.h"
 #include "results/ResultsReader.h"
 
-struct TestOverview {
+struct TestOverview : ScopeFacts {
     std::string name;
     std::string type = "Test";   // "BC" for a business component
-    results::Status status = results::Status::Done;
-    long passed = 0, failed = 0, warnings = 0;
-    std::string start, end;      // the logger's date and time texts ("" when not written)
-    bool hasDuration = false;
+    bool hasDuration = false;    // from the summary, else from the time ticks
     int64_t duration = 0;        // seconds
-    bool complete = true;
 };
 
 class CRunOverview {
