@@ -17,6 +17,21 @@ long Number(const std::string& text, long fallback)
     return end != text.c_str() ? value : fallback;
 }
 
+// The keys of [General] that are read, and where each one goes.
+const struct {
+    const char* key;
+    std::string GeneralInfo::*field;
+} kTextKeys[] = {{"Product", &GeneralInfo::product},         {"Version", &GeneralInfo::version},
+                 {"Title", &GeneralInfo::title},             {"TestLocation", &GeneralInfo::testLocation},
+                 {"TestOnHost", &GeneralInfo::testHost},     {"UserName", &GeneralInfo::userName},
+                 {"VaultServer", &GeneralInfo::vaultServer}, {"VaultProject", &GeneralInfo::vaultProject}};
+const struct {
+    const char* key;
+    long GeneralInfo::*field;
+} kNumberKeys[] = {{"Total", &GeneralInfo::total},
+                   {"OSVersion", &GeneralInfo::osVersion},
+                   {"GlobalIteration", &GeneralInfo::globalIteration}};
+
 } // namespace
 
 std::string TrimmedIniText(const std::string& text)
@@ -74,28 +89,12 @@ GeneralInfo ParseGeneralInfo(const std::string& bytes)
             continue;
         std::string key = TrimmedIniText(line.substr(0, equals));
         std::string value = TrimmedIniText(line.substr(equals + 1));
-        if (SameIniName(key, "Product"))
-            info.product = value;
-        else if (SameIniName(key, "Version"))
-            info.version = value;
-        else if (SameIniName(key, "Title"))
-            info.title = value;
-        else if (SameIniName(key, "TestLocation"))
-            info.testLocation = value;
-        else if (SameIniName(key, "TestOnHost"))
-            info.testHost = value;
-        else if (SameIniName(key, "UserName"))
-            info.userName = value;
-        else if (SameIniName(key, "VaultServer"))
-            info.vaultServer = value;
-        else if (SameIniName(key, "VaultProject"))
-            info.vaultProject = value;
-        else if (SameIniName(key, "Total"))
-            info.total = Number(value, -1);
-        else if (SameIniName(key, "OSVersion"))
-            info.osVersion = Number(value, -1);
-        else if (SameIniName(key, "GlobalIteration"))
-            info.globalIteration = Number(value, -1);
+        for (const auto& entry : kTextKeys)
+            if (SameIniName(key, entry.key))
+                info.*entry.field = value;
+        for (const auto& entry : kNumberKeys)
+            if (SameIniName(key, entry.key))
+                info.*entry.field = Number(value, -1);
     }
     return info;
 }

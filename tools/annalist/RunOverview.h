@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "annalist/CommandLine.h"
 #include "annalist/ScopeFacts.h"
 #include "results/GeneralInfo.h"
@@ -36,6 +38,11 @@ public:
     // The run's name: the title the host gave, else the business process,
     // else the test (and how many more there are).
     std::string Name(const results::GeneralInfo& info) const;
+    // Puts the run's "name", "status", counts, "start", "end", "duration"
+    // (null when unknown), "host", "product" and "version" into run: the
+    // texts of GeneralInfo.ini, else those of the report.
+    void PutRunFacts(nlohmann::ordered_json& run, const results::GeneralInfo& info,
+                     const results::ReportInfo& report) const;
 
 private:
     std::vector<TestOverview> m_tests;
