@@ -53,7 +53,11 @@ for target in $targets; do
     log=$scratch/$target.log
     dict=
     [ -f "fuzz/dict/$target.dict" ] && dict="-dict=fuzz/dict/$target.dict"
-    if "$program" $dict -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
+    # The smoke starts from the same seed each time, so that a red build
+    # points at a change, not at chance.
+    seed=
+    [ "$mode" = smoke ] && seed="-seed=1"
+    if "$program" $dict $seed -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
         -artifact_prefix="$findings/" -print_final_stats=1 "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
         grep -E "^stat::number_of_executed_units|^stat::new_units_added" "$log" | sed 's/^/    /'
     else
