@@ -126,6 +126,12 @@ int Run(long steps, const std::string& resultsFolder, bool starveWriter, bool ba
     const long arrayKb = static_cast<long>((figures.latencyArrayBytes + 1023) / 1024);
     Print("latency_array_kb", arrayKb);
     Print("peak_rss_less_array_kb", figures.peakResidentKb - arrayKb);
+    if (figures.logEventAllocations >= 0 && steps > 0) {
+        Print("logevent_allocations_per_step", static_cast<double>(figures.logEventAllocations) / steps, 2);
+        Print("logevent_frees_per_step", static_cast<double>(figures.logEventFrees) / steps, 2);
+        Print("writer_allocations_per_step", static_cast<double>(figures.otherThreadAllocations) / steps, 2);
+        Print("writer_frees_per_step", static_cast<double>(figures.otherThreadFrees) / steps, 2);
+    }
 
     if (baselines) {
         BaselineFigures baseline;

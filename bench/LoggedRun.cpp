@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "AllocationCounter.h"
 #include "CallerDescription.h"
 #include "ProcessMemory.h"
 #include "RunShape.h"
@@ -179,6 +180,9 @@ bool CLoggedRun::Run(RunFigures& figures, std::string& error)
         }
     }
     BenchEvent step;
+    bench::AllocatorCalls insideLogEvent;
+    const bench::AllocatorCalls processBefore = bench::ProcessAllocatorCalls();
+    const bench::AllocatorCalls threadBefore = bench::ThreadAllocatorCalls();
     for (long index = 0; index < m_settings.steps; ++index) {
         StepEvent(index, step);
         IDictionary* description = nullptr;
@@ -188,9 +192,13 @@ bool CLoggedRun::Run(RunFigures& figures, std::string& error)
             return false;
         }
         BSTR type = types.For(step.type);
+        const bench::AllocatorCalls callsBefore = bench::ThreadAllocatorCalls();
         Clock::time_point before = Clock::now();
         HRESULT logged = LogStepEvent(logger.Get(), type, description, step.parent, step.id);
         Clock::time_point after = Clock::now();
+        const bench::AllocatorCalls callsAfter = bench::ThreadAllocatorCalls();
+        insideLogEvent.allocations += callsAfter.allocations - callsBefore.allocations;
+        insideLogEvent.frees += callsAfter.frees - callsBefore.frees;
         latency.Add(after - before);
         if (FAILED(logged))
             ++figures.failedCalls;
@@ -200,6 +208,15 @@ bool CLoggedRun::Run(RunFigures& figures, std::string& error)
             while (nextCheckpoint < checkpoints.size() && checkpoints[nextCheckpoint] <= index + 1)
                 ++nextCheckpoint;
         }
+    }
+    if (bench::Counting()) {
+        const bench::AllocatorCalls process = bench::ProcessAllocatorCalls();
+        const bench::AllocatorCalls thread = bench::ThreadAllocatorCalls();
+        figures.logEventAllocations = insideLogEvent.allocations;
+        figures.logEventFrees = insideLogEvent.frees;
+        figures.otherThreadAllocations =
+            (process.allocations - processBefore.allocations) - (thread.allocations - threadBefore.allocations);
+        figures.otherThreadFrees = (process.frees - processBefore.frees) - (thread.frees - threadBefore.frees);
     }
     for (const BenchEvent& event : closing)
         if (!logFraming(event))

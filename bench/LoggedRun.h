@@ -33,6 +33,13 @@ struct RunFigures {
     std::vector<std::pair<long, long>> residentKb;  // (steps logged, VmRSS)
     long peakResidentKb = 0;                        // VmHWM after the run
     long starvedThreads = 0;
+    // Allocator calls over the steps (-1: not counted in this build): the
+    // steps' LogEvent on the caller's thread, and the other threads (the
+    // writer) while the steps were logged.
+    long long logEventAllocations = -1;
+    long long logEventFrees = -1;
+    long long otherThreadAllocations = -1;
+    long long otherThreadFrees = -1;
 };
 
 class CLoggedRun {

@@ -9,6 +9,7 @@
 #include "core/ProductLevelSetting.h"
 #include "core/StatusFilter.h"
 #include "pal/variant_holder.h"
+#include "text/ResourceStrings.h"
 
 namespace {
 
@@ -48,11 +49,16 @@ CAnnalistImp::CAnnalistImp(ProductLevel level, std::unique_ptr<CHostLibraries> h
 
 CAnnalistImp::~CAnnalistImp()
 {
-    // A run still open when the host lets the logger go is ended as
-    // "EndRepLog" without a description would end it, now: its scopes end,
-    // GeneralInfo.ini is saved and the writer closes the open elements, then
-    // flushes and closes the file.
-    if (m_factory.IsWriterRunning()) {
+    // A run still open when the host lets the logger go (also a paused one)
+    // is ended as "EndRepLog" without a description would end it, now: its
+    // scopes end, GeneralInfo.ini is saved and the writer closes the open
+    // elements, then flushes and closes the file.
+    if (m_runOpen) {
+        // A paused run is reopened first, so that it ends complete too.
+        if (m_appendPaused) {
+            m_appendPaused = false;
+            OpenResults(true);
+        }
         SYSTEMTIME now;
         GetLocalTime(&now);
         CDescription none(nullptr);
@@ -79,11 +85,46 @@ STDMETHODIMP CAnnalistImp::LogEvent(BSTR et, IDispatch* pDescription, LONG Paren
         node->eventId = EventId;
         node->eventTime = time;
 
-        LoggedEvent event(std::move(node), pDescription, FindRoute(et));
-        return Dispatch(event);
+        LoggedEvent event(std::move(node), pDescription, RouteOf(et));
+        return ReportLostResults(Dispatch(event));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+}
+
+void CAnnalistImp::NoteLostResults()
+{
+    DWORD loss = m_factory.TakeLossError();
+    if (m_lostResults == 0)
+        m_lostResults = loss;
+}
+
+HRESULT CAnnalistImp::ReportLostResults(HRESULT hr)
+{
+    // The writer tells of a loss as soon as it happens; the event's own
+    // failure, if any, is told first.
+    NoteLostResults();
+    if (FAILED(hr) || (m_lostResults == 0 && m_lostGeneralInfo == 0))
+        return hr;
+    const DWORD error = m_lostResults != 0 ? m_lostResults : m_lostGeneralInfo;
+    CBstrString reason;
+    if (m_lostResults == ERROR_SHARING_VIOLATION)
+        reason = LoadResourceString(IDS_LOST_FOLDER_IN_USE);
+    else if (m_lostResults == ERROR_INVALID_DATA)
+        reason = LoadResourceString(IDS_LOST_NOT_A_REPORT);
+    else if (m_lostResults == ERROR_DISK_FULL)
+        reason = LoadResourceString(IDS_LOST_DISK_FULL);
+    else if (m_lostResults != 0)
+        reason.FormatResource(IDS_LOST_RESULTS_ERROR, static_cast<int>(m_lostResults));
+    else
+        reason.FormatResource(IDS_LOST_GENERAL_INFO, static_cast<int>(m_lostGeneralInfo));
+    CBstrString message;
+    message.FormatResource(IDS_RESULTS_LOST, reason.c_str());
+    SetErrorInfoText(message.c_str(), GUID_NULL, 0, nullptr, kErrorSource);
+    // Told until the run ends; a new run starts without it.
+    if (!m_runOpen)
+        m_lostResults = m_lostGeneralInfo = 0;
+    return HRESULT_FROM_WIN32(error);
 }
 
 STDMETHODIMP CAnnalistImp::SetStatus(LONG Id, tagKovReportEvent Status)

@@ -45,9 +45,9 @@ public:
     // A logger at the given level that reaches the host's libraries through
     // `host` (null: the host process's own).
     explicit CAnnalistImp(ProductLevel level, std::unique_ptr<CHostLibraries> host = nullptr);
-    // Ends a run still open as "EndRepLog" would (scopes ended now,
-    // GeneralInfo.ini saved, open elements closed, the file flushed and
-    // closed) and frees every node.
+    // Ends a run still open (also a paused one) as "EndRepLog" would (scopes
+    // ended now, GeneralInfo.ini saved, open elements closed, the file flushed
+    // and closed) and frees every node.
     virtual ~CAnnalistImp();
     CAnnalistImp(const CAnnalistImp&) = delete;
     CAnnalistImp& operator=(const CAnnalistImp&) = delete;
@@ -96,7 +96,9 @@ private:
     bool ResolveNodeIcons(CDescription& description, LONG ownIconGroup, NodeIconNumbers& numbers);
 
     // ---- Run lifecycle (RunLifecycle.cpp) ----
-    void StartRun(CDescription& description);
+    // A run that is still open is ended first (its report left open) and the
+    // new run continues its report.
+    void StartRun(CDescription& description, const SYSTEMTIME& time);
     void OpenResults(bool append);
     void StopWriter(ReportRecordKind kind);
     void SaveGeneralInfo();
@@ -108,16 +110,33 @@ private:
     void EndScope(CDescription* description, const SYSTEMTIME& time);
     void EndIteration(CDescription& description);
     void EndRun(CDescription& description, const SYSTEMTIME& time);
+    // Every open scope ended, innermost first (only the test gets the
+    // description, when there is one).
+    void EndOpenScopes(CDescription& description, const SYSTEMTIME& time);
+    // GeneralInfo.ini saved, the writer stopped with kind, the state reset.
+    void FinishRun(ReportRecordKind kind);
     void ResetRun();
     void SetGeneralInfo(CDescription& description);
     void AddAdditionalInfo(EventNode& node, CDescription& description);
     void StartBusinessProcess(EventNode& node, CDescription& description);
     void EndBusinessProcess(CDescription& description, const SYSTEMTIME& time);
     void PauseAppendMode();
+    // ---- Lost results (AnnalistImp.cpp) ----
+    // Takes note of results the record factory lost.
+    void NoteLostResults();
+    // The result of LogEvent: a failure with error information while the run
+    // has lost results (and for the event that ends such a run), else hr.
+    HRESULT ReportLostResults(HRESULT hr);
+
     // The folder of the current scope's current iteration, relative to the
-    // results folder (empty without an open scope), and its creation.
-    CBstrString IterationFolder() const;
+    // results folder (empty without an open scope), and its creation. The
+    // name is made again only when the scope's folder, its iteration or the
+    // folder prefix has changed.
+    const CBstrString& IterationFolder();
     void CreateIterationFolder();
+    // The route of an event type: the last one found, when the type is the
+    // same text as last time, else FindRoute's.
+    const EventRoute& RouteOf(BSTR eventType);
 
     const ProductLevel m_level;
     CLoggerSettings m_settings;
@@ -139,4 +158,23 @@ private:
     // that the next event ends.
     bool m_appendRequested = false;
     bool m_appendPaused = false;
+
+    // The last iteration folder named, and what it was named from.
+    struct IterationFolderName {
+        bool valid = false;
+        CBstrString scopeFolder;
+        CBstrString prefix;
+        LONG iteration = 0;
+        CBstrString folder;
+    } m_iterationFolder;
+    const CBstrString m_noFolder;
+    // The last event type routed, and its route.
+    CBstrString m_lastEventType;
+    const EventRoute* m_lastRoute = nullptr;
+    // Between the start of a run and its end.
+    bool m_runOpen = false;
+    // The first loss of results in the run (a Win32 error), of Results.xml
+    // and of GeneralInfo.ini: LogEvent fails from then until the run's end.
+    DWORD m_lostResults = 0;
+    DWORD m_lostGeneralInfo = 0;
 };

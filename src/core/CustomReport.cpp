@@ -26,25 +26,25 @@ void ApplyCustomReportObject(CDescription& description, VARIANT* viewType, Event
 {
     if (!description.IsPresent() || !node || !viewType)
         return;
-    if (!description.Has(W("CustomObjUnk")))
+    if (!description.Has(keys::CustomObjUnk))
         return;
 
     CBstrString receivedName = node->displayName;
     CBstrString action;
-    description.ReadText(W("Action"), action);
+    description.ReadText(keys::Action, action);
     if (action == W("Check"))
         node->displayName.FormatResource(IDS_CHECKPOINT_NAME, receivedName.c_str());
     else if (action == W("Output"))
         node->displayName.FormatResource(IDS_OUTPUT_NAME, receivedName.c_str());
 
     CVariantValue object;
-    description.ReadRaw(W("CustomObjUnk"), object.Get());
+    description.ReadRaw(keys::CustomObjUnk, object.Get());
     CInterfacePtr<IKovCustomReport> report;
     if (FAILED(report.QueryFrom(ObjectOfValue(object.Get()), IID_IKovCustomReport)) || !report)
         return;
 
     LONG useReportFormat = 1;
-    description.ReadInt(W("UseCRFormat"), useReportFormat, 1);
+    description.ReadInt(keys::UseCRFormat, useReportFormat, 1);
     if (useReportFormat == 0) {
         CBstrString text = CallCustomReport(report.Get(), viewType);
         if (!text.IsEmpty())
@@ -59,9 +59,9 @@ void ApplyCustomReportObject(CDescription& description, VARIANT* viewType, Event
     LONG usedTime = 0;
     LONG fullTime = 0;
     CBstrString stepName;
-    description.ReadInt(W("Timeout_UsedTime"), usedTime, 0);
-    description.ReadInt(W("Timeout_FullTime"), fullTime, 0);
-    description.ReadText(W("Step Name"), stepName);
+    description.ReadInt(keys::TimeoutUsedTime, usedTime, 0);
+    description.ReadInt(keys::TimeoutFullTime, fullTime, 0);
+    description.ReadText(keys::StepName, stepName);
     CBstrString dateTime;
     FormatEventDateTime(node->eventTime, dateTime);
     CBstrString timeoutRow;

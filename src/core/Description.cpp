@@ -4,10 +4,22 @@
 
 namespace {
 
-// A key as the dictionary gets it: a VT_BSTR variant.
-class CKey : public CVariantValue {
+// A key as the dictionary gets it: a VT_BSTR variant that borrows the key's
+// text.
+class CKey {
 public:
-    explicit CKey(const WCHAR* text) noexcept { SetText(text); }
+    explicit CKey(const CDescriptionKey& key) noexcept
+    {
+        VariantInit(&m_value);
+        V_VT(&m_value) = VT_BSTR;
+        V_BSTR(&m_value) = key.Bstr();
+    }
+    CKey(const CKey&) = delete;
+    CKey& operator=(const CKey&) = delete;
+    VARIANT* Get() noexcept { return &m_value; }
+
+private:
+    VARIANT m_value; // never cleared: the text is the key's
 };
 
 void Check(HRESULT hr)
@@ -36,7 +48,7 @@ CDescription::CDescription(IDispatch* object) noexcept
         m_dictionary.QueryFrom(object, IID_IDictionary);
 }
 
-bool CDescription::Has(const WCHAR* key)
+bool CDescription::Has(const CDescriptionKey& key)
 {
     if (!m_dictionary)
         return false;
@@ -46,73 +58,107 @@ bool CDescription::Has(const WCHAR* key)
     return exists != VARIANT_FALSE;
 }
 
-bool CDescription::ReadValue(const WCHAR* key, VARTYPE type, VARIANT* defaultValue, VARIANT* out)
+bool CDescription::ReadStored(const CDescriptionKey& key, VARIANT* out)
+{
+    CKey name(key);
+    Check(m_dictionary->get_Item(name.Get(), out));
+    if (!(V_VT(out) & VT_BYREF))
+        return true;
+    // A script's variable: the value it refers to.
+    CVariantValue direct;
+    if (FAILED(VariantCopyInd(direct.Get(), out))) {
+        VariantClear(out);
+        return false;
+    }
+    VariantClear(out);
+    direct.MoveTo(out);
+    return true;
+}
+
+bool CDescription::ReadValue(const CDescriptionKey& key, VARTYPE type, VARIANT* defaultValue, VARIANT* out)
 {
     ConvertDefault(defaultValue, type, out);
     if (!Has(key))
         return false;
-    CKey name(key);
     CVariantValue stored;
-    Check(m_dictionary->get_Item(name.Get(), stored.Get()));
-    CVariantValue direct;
-    if (FAILED(VariantCopyInd(direct.Get(), stored.Get())))
+    if (!ReadStored(key, stored.Get()))
         return false;
+    if (stored.Type() == type) {
+        VariantClear(out);
+        stored.MoveTo(out);
+        return true;
+    }
     CVariantValue converted;
-    if (FAILED(VariantChangeType(converted.Get(), direct.Get(), 0, type)))
+    if (FAILED(VariantChangeType(converted.Get(), stored.Get(), 0, type)))
         return false;
     VariantClear(out);
     converted.MoveTo(out);
     return true;
 }
 
-bool CDescription::ReadTyped(const WCHAR* key, CVariantValue& value)
+bool CDescription::ReadText(const CDescriptionKey& key, CBstrString& out, const WCHAR* defaultValue)
 {
-    CVariantValue fallback;
-    value.MoveTo(fallback.Get());
-    return ReadValue(key, fallback.Type(), fallback.Get(), value.Get());
-}
-
-bool CDescription::ReadText(const WCHAR* key, CBstrString& out, const WCHAR* defaultValue)
-{
-    CVariantValue value;
-    bool found = ReadTyped(key, value.SetText(defaultValue));
-    if (value.Type() == VT_BSTR) {
-        out.Attach(V_BSTR(value.Get()));
-        V_VT(value.Get()) = VT_EMPTY;
-    } else {
+    // The default first (no text is allocated for an empty one).
+    if (defaultValue && *defaultValue)
+        out = defaultValue;
+    else
         out.Empty();
-    }
-    return found;
+    if (!Has(key))
+        return false;
+    CVariantValue stored;
+    if (!ReadStored(key, stored.Get()))
+        return false;
+    if (stored.Type() != VT_BSTR &&
+        FAILED(VariantChangeType(stored.Get(), stored.Get(), 0, VT_BSTR)))
+        return false;
+    out.Attach(V_BSTR(stored.Get()));
+    V_VT(stored.Get()) = VT_EMPTY;
+    return true;
 }
 
-bool CDescription::ReadInt(const WCHAR* key, LONG& out, LONG defaultValue)
+bool CDescription::ReadInt(const CDescriptionKey& key, LONG& out, LONG defaultValue)
 {
-    CVariantValue value;
-    bool found = ReadTyped(key, value.SetI4(defaultValue));
-    out = value.Type() == VT_I4 ? V_I4(value.Get()) : 0;
-    return found;
+    out = defaultValue;
+    if (!Has(key))
+        return false;
+    CVariantValue stored;
+    if (!ReadStored(key, stored.Get()))
+        return false;
+    if (stored.Type() != VT_I4 && FAILED(VariantChangeType(stored.Get(), stored.Get(), 0, VT_I4)))
+        return false;
+    out = V_I4(stored.Get());
+    return true;
 }
 
-bool CDescription::ReadFlag(const WCHAR* key, bool& out, bool defaultValue)
+bool CDescription::ReadFlag(const CDescriptionKey& key, bool& out, bool defaultValue)
 {
-    CVariantValue value;
-    bool found = ReadTyped(key, value.SetBool(defaultValue));
-    out = value.Type() == VT_BOOL && V_BOOL(value.Get()) != VARIANT_FALSE;
-    return found;
+    out = defaultValue;
+    if (!Has(key))
+        return false;
+    CVariantValue stored;
+    if (!ReadStored(key, stored.Get()))
+        return false;
+    if (stored.Type() != VT_BOOL && FAILED(VariantChangeType(stored.Get(), stored.Get(), 0, VT_BOOL)))
+        return false;
+    out = V_BOOL(stored.Get()) != VARIANT_FALSE;
+    return true;
 }
 
-void CDescription::ReadRaw(const WCHAR* key, VARIANT* out)
+void CDescription::ReadRaw(const CDescriptionKey& key, VARIANT* out)
 {
     VariantClear(out);
     if (!m_dictionary)
         return;
-    CKey name(key);
     CVariantValue stored;
+    CKey name(key);
     Check(m_dictionary->get_Item(name.Get(), stored.Get()));
-    VariantCopyInd(out, stored.Get());
+    if (V_VT(stored.Get()) & VT_BYREF)
+        VariantCopyInd(out, stored.Get());
+    else
+        stored.MoveTo(out);
 }
 
-void CDescription::Write(const WCHAR* key, VARIANT* value)
+void CDescription::Write(const CDescriptionKey& key, VARIANT* value)
 {
     if (!m_dictionary)
         return;
@@ -120,22 +166,28 @@ void CDescription::Write(const WCHAR* key, VARIANT* value)
     Check(m_dictionary->put_Item(name.Get(), value));
 }
 
-void CDescription::WriteInt(const WCHAR* key, LONG value)
+void CDescription::WriteInt(const CDescriptionKey& key, LONG value)
 {
-    CVariantValue item;
-    Write(key, item.SetI4(value).Get());
+    VARIANT item;
+    VariantInit(&item);
+    V_VT(&item) = VT_I4;
+    V_I4(&item) = value;
+    Write(key, &item);
 }
 
-void CDescription::WriteText(const WCHAR* key, const WCHAR* value)
+void CDescription::WriteText(const CDescriptionKey& key, const WCHAR* value)
 {
     CVariantValue item;
     Write(key, item.SetText(value).Get());
 }
 
-void CDescription::WriteFlag(const WCHAR* key, bool value)
+void CDescription::WriteFlag(const CDescriptionKey& key, bool value)
 {
-    CVariantValue item;
-    Write(key, item.SetBool(value).Get());
+    VARIANT item;
+    VariantInit(&item);
+    V_VT(&item) = VT_BOOL;
+    V_BOOL(&item) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    Write(key, &item);
 }
 
 IUnknown* ObjectOfValue(VARIANT* value) noexcept

@@ -10,8 +10,12 @@
 // When the dictionary answers one of those calls with a failure, the call
 // raises CDescriptionFailure: the handler that was reading ends there and the
 // event dispatcher finishes the event (what was filled so far stands).
+//
+// Keys are the logger's own (DescriptionKeys.h), made once; a key from any
+// other text is made explicitly (and owns a copy of it).
 #pragma once
 
+#include "core/DescriptionKeys.h"
 #include "pal/interface_ptr.h"
 #include "pal/pal.h"
 #include "pal/variant_holder.h"
@@ -19,6 +23,25 @@
 
 struct CDescriptionFailure {
     HRESULT hr;
+};
+
+// A key as the dictionary gets it: a BSTR, one of the logger's own keys or
+// a copy of a text.
+class CDescriptionKey {
+public:
+    template <size_t N>
+    constexpr CDescriptionKey(const DescriptionKeyText<N>& key) noexcept : m_text(const_cast<WCHAR*>(key.text))
+    {
+    }
+    explicit CDescriptionKey(const WCHAR* text) noexcept : m_owned(text), m_text(m_owned.Get()) {}
+    CDescriptionKey(const CDescriptionKey&) = delete;
+    CDescriptionKey& operator=(const CDescriptionKey&) = delete;
+
+    BSTR Bstr() const noexcept { return m_text; }
+
+private:
+    CBstrString m_owned;
+    BSTR m_text;
 };
 
 class CDescription {
@@ -33,34 +56,35 @@ public:
     IDictionary* Dictionary() const noexcept { return m_dictionary.Get(); }
 
     // Exists(key); false without a description.
-    bool Has(const WCHAR* key);
+    bool Has(const CDescriptionKey& key);
 
     // The typed read: the default, converted to the target type (or, when
     // that fails, the empty value of the type), goes to out; when the key
     // exists and its value converts to the type, out takes the converted
     // value and the read reports it as found. out is cleared first.
-    bool ReadValue(const WCHAR* key, VARTYPE type, VARIANT* defaultValue, VARIANT* out);
+    bool ReadValue(const CDescriptionKey& key, VARTYPE type, VARIANT* defaultValue, VARIANT* out);
 
     // The three typed forms: text (VT_BSTR), integer (VT_I4), flag (VT_BOOL).
-    bool ReadText(const WCHAR* key, CBstrString& out, const WCHAR* defaultValue = W(""));
-    bool ReadInt(const WCHAR* key, LONG& out, LONG defaultValue);
-    bool ReadFlag(const WCHAR* key, bool& out, bool defaultValue);
+    // A value of the wanted type is taken as it is.
+    bool ReadText(const CDescriptionKey& key, CBstrString& out, const WCHAR* defaultValue = W(""));
+    bool ReadInt(const CDescriptionKey& key, LONG& out, LONG defaultValue);
+    bool ReadFlag(const CDescriptionKey& key, bool& out, bool defaultValue);
 
     // Item(key) as it is, without an existence test (the Scripting
     // Dictionary then adds the key with an empty value); VT_EMPTY without a
     // description.
-    void ReadRaw(const WCHAR* key, VARIANT* out);
+    void ReadRaw(const CDescriptionKey& key, VARIANT* out);
 
     // Item(key) = value; nothing without a description.
-    void Write(const WCHAR* key, VARIANT* value);
-    void WriteInt(const WCHAR* key, LONG value);
-    void WriteText(const WCHAR* key, const WCHAR* value);
-    void WriteFlag(const WCHAR* key, bool value);
+    void Write(const CDescriptionKey& key, VARIANT* value);
+    void WriteInt(const CDescriptionKey& key, LONG value);
+    void WriteText(const CDescriptionKey& key, const WCHAR* value);
+    void WriteFlag(const CDescriptionKey& key, bool value);
 
 private:
-    // The typed read with its default in value, whose type is the target
-    // type; value holds the result.
-    bool ReadTyped(const WCHAR* key, CVariantValue& value);
+    // Item(key) of a key that exists, read through a reference; false (out
+    // empty) when the value cannot be read so.
+    bool ReadStored(const CDescriptionKey& key, VARIANT* out);
 
     CInterfacePtr<IDictionary> m_dictionary;
 };

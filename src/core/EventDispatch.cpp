@@ -1,6 +1,7 @@
 // The route of an event: the table from event type to handler, and for the
 // events that become nodes of the report the processing that fills the node
 // and queues it.
+#include <cstring>
 #include <new>
 
 #include "core/AnnalistImp.h"
@@ -30,7 +31,7 @@ const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
     typedef LoggedEvent E;
     static const EventRoute routes[] = {
         {W("StartRepLog"), 0, [](L& l, E& e) {
-             l.StartRun(e.description);
+             l.StartRun(e.description, e.node->eventTime);
              return S_OK;
          }},
         {W("ReportPrepareRun"), 0, [](L& l, E& e) {
@@ -134,6 +135,18 @@ const EventRoute& CAnnalistImp::FindRoute(BSTR eventType)
     return otherStep;
 }
 
+const EventRoute& CAnnalistImp::RouteOf(BSTR eventType)
+{
+    const UINT length = SysStringLen(eventType);
+    if (m_lastRoute && length == m_lastEventType.Length() &&
+        (length == 0 || std::memcmp(eventType, m_lastEventType.Get(), length * sizeof(WCHAR)) == 0))
+        return *m_lastRoute;
+    const EventRoute& route = FindRoute(eventType);
+    m_lastEventType = CBstrString::FromBstr(eventType);
+    m_lastRoute = m_lastEventType.Length() == length ? &route : nullptr;
+    return route;
+}
+
 HRESULT CAnnalistImp::Dispatch(LoggedEvent& event)
 {
     try {
@@ -164,17 +177,17 @@ HRESULT CAnnalistImp::RecordStep(LoggedEvent& event)
         return S_OK;
     event.kind = xrkStartStep;
 
-    if (description.ReadText(W("PlainTextNodeName"), node.displayName))
+    if (description.ReadText(keys::PlainTextNodeName, node.displayName))
         node.nameIsPlain = 1;
-    else if (!description.ReadText(W("HtmlNodeName"), node.displayName))
-        description.ReadText(W("NodeName"), node.displayName);
+    else if (!description.ReadText(keys::HtmlNodeName, node.displayName))
+        description.ReadText(keys::NodeName, node.displayName);
 
-    if (description.ReadText(W("StepPlainTxt"), node.details))
+    if (description.ReadText(keys::StepPlainTxt, node.details))
         node.detailsArePlain = 1;
-    else if (!description.ReadText(W("StepHtmlInfo"), node.details))
-        description.ReadText(W("StepInfo"), node.details);
+    else if (!description.ReadText(keys::StepHtmlInfo, node.details))
+        description.ReadText(keys::StepInfo, node.details);
 
-    description.ReadText(W("ReturnValue"), node.returnValue);
+    description.ReadText(keys::ReturnValue, node.returnValue);
     return RecordNode(event, 0);
 }
 
@@ -197,20 +210,20 @@ HRESULT CAnnalistImp::RecordNode(LoggedEvent& event, LONG ownIconGroup)
 
     NodeIconNumbers icons;
     const bool iconsResolved = ResolveNodeIcons(description, ownIconGroup, icons);
-    CBstrString stepFolder = IterationFolder();
+    const CBstrString& stepFolder = IterationFolder();
 
     CVariantValue viewType;
     if (description.IsPresent()) {
         if (!ReadStepStatus(event))
             return E_FAIL;
-        description.ReadText(W("NodeType"), node.nodeType);
+        description.ReadText(keys::NodeType, node.nodeType);
         TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
-        description.ReadText(W("BottomFilePath"), node.bottomFilePath);
+        description.ReadText(keys::BottomFilePath, node.bottomFilePath);
         bool enableFilter = true;
-        description.ReadFlag(W("EnableFilter"), enableFilter, true);
+        description.ReadFlag(keys::EnableFilter, enableFilter, true);
         node.enableFilter = enableFilter ? 1 : 0;
-        description.ReadText(W("MovieMarkerID"), node.movieMarker);
-        description.ReadRaw(W("ViewType"), viewType.Get());
+        description.ReadText(keys::MovieMarkerID, node.movieMarker);
+        description.ReadRaw(keys::ViewType, viewType.Get());
 
         m_pictures.SaveStepSnapshot(description, m_results, stepFolder.c_str(), &node, viewType.Get());
         ApplyCustomReportObject(description, viewType.Get(), &node);
@@ -244,7 +257,7 @@ bool CAnnalistImp::ReadStepStatus(LoggedEvent& event)
 {
     EventNode& node = *event.node;
     LONG status = kovDone;
-    if (!event.description.ReadInt(W("Status"), status, kovDone)) {
+    if (!event.description.ReadInt(keys::Status, status, kovDone)) {
         node.status = kovDone;
         return true;
     }

@@ -27,12 +27,22 @@ bool IsIconFilePath(const CBstrString& path)
     return true;
 }
 
-// "%s%d": the module path followed by the resource number.
-WideString ModuleIconKey(const CBstrString& path, LONG number)
+// "%s%d": the module path followed by the resource number, into key (whose
+// room is kept from one node to the next).
+void ModuleIconKey(const CBstrString& path, LONG number, WideString& key)
 {
-    CBstrString key;
-    key.Format(W("%s%d"), path.c_str(), number);
-    return WideString(key.c_str(), key.Length());
+    key.assign(path.c_str(), path.Length());
+    WCHAR digits[12];
+    size_t count = 0;
+    unsigned long magnitude = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
+    do {
+        digits[count++] = static_cast<WCHAR>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (number < 0)
+        key.push_back('-');
+    while (count)
+        key.push_back(digits[--count]);
 }
 
 } // namespace
@@ -45,8 +55,8 @@ void TakeNodeIcons(EventNode& node, CDescription& description, const NodeIconNum
         node.iconIndex = worked->normal;
         node.selectedIconIndex = worked->selected;
     } else {
-        description.ReadInt(W("IconIndex"), node.iconIndex, 0);
-        description.ReadInt(W("IconSelIndex"), node.selectedIconIndex, 0);
+        description.ReadInt(keys::IconIndex, node.iconIndex, 0);
+        description.ReadInt(keys::IconSelIndex, node.selectedIconIndex, 0);
     }
 }
 
@@ -54,6 +64,7 @@ void CIconNumbering::ResetRun()
 {
     m_nextIconNumber = 1;
     m_iconCache.clear();
+    m_last.valid = false;
 }
 
 LONG CIconNumbering::FindFreeIconNumber(const CResultsFolder& results, LONG first, CBstrString& path)
@@ -68,8 +79,9 @@ LONG CIconNumbering::FindFreeIconNumber(const CResultsFolder& results, LONG firs
 }
 
 LONG CIconNumbering::IconFileNumber(const WideString& key, const CBstrString& path, bool isIconFile,
-                                    LONG resourceNumber, const CBstrString& targetPath)
+                                    LONG resourceNumber, const CResultsFolder& results)
 {
+    // An icon met before keeps its number (the folder is not looked at).
     auto cached = m_iconCache.find(key);
     if (cached != m_iconCache.end())
         return cached->second;
@@ -87,7 +99,9 @@ LONG CIconNumbering::IconFileNumber(const WideString& key, const CBstrString& pa
     }
     // A file that cannot be written keeps its number: the report then names
     // a missing file, and the disk-full prompt has told the user.
-    WriteIconFile(icon.get(), targetPath.c_str());
+    CBstrString target;
+    m_nextIconNumber = FindFreeIconNumber(results, m_nextIconNumber, target);
+    WriteIconFile(icon.get(), target.c_str());
     LONG number = m_nextIconNumber;
     m_iconCache[key] = number;
     if (m_nextIconNumber < kMaxIconNumber)
@@ -104,36 +118,45 @@ NodeIconNumbers CIconNumbering::ResolveNodeIcons(CDescription& description, LONG
     } else {
         CBstrString path;
         LONG index = 0;
-        const bool hasPath = description.ReadText(W("DllPAth"), path);
-        const bool hasIndex = description.ReadInt(W("DllIconIndex"), index, 0);
+        const bool hasPath = description.ReadText(keys::DllPath, path);
+        const bool hasIndex = description.ReadInt(keys::DllIconIndex, index, 0);
         if (hasPath && hasIndex) {
             LONG selectedIndex = index;
-            description.ReadInt(W("DllIconSelIndex"), selectedIndex, index);
+            description.ReadInt(keys::DllIconSelIndex, selectedIndex, index);
             numbers = NumberIcons(path, index, selectedIndex, results);
         }
     }
-    description.WriteInt(W("IconIndex"), numbers.normal);
-    description.WriteInt(W("IconSelIndex"), numbers.selected);
+    description.WriteInt(keys::IconIndex, numbers.normal);
+    description.WriteInt(keys::IconSelIndex, numbers.selected);
     return numbers;
 }
 
 NodeIconNumbers CIconNumbering::NumberIcons(const CBstrString& path, LONG index, LONG selectedIndex,
                                             const CResultsFolder& results)
 {
+    if (m_last.valid && m_last.index == index && m_last.selectedIndex == selectedIndex && m_last.path == path)
+        return m_last.numbers;
     NodeIconNumbers numbers;
-    CBstrString target;
-    m_nextIconNumber = FindFreeIconNumber(results, m_nextIconNumber, target);
     const bool isIconFile = IsIconFilePath(path);
-    WideString key = isIconFile ? WideString(path.c_str(), path.Length()) : ModuleIconKey(path, index);
-    numbers.normal = IconFileNumber(key, path, isIconFile, index, target);
+    if (isIconFile)
+        m_key.assign(path.c_str(), path.Length());
+    else
+        ModuleIconKey(path, index, m_key);
+    numbers.normal = IconFileNumber(m_key, path, isIconFile, index, results);
 
     if (isIconFile) {
         numbers.selected = numbers.normal;
     } else {
-        m_nextIconNumber = FindFreeIconNumber(results, m_nextIconNumber, target);
-        numbers.selected = IconFileNumber(ModuleIconKey(path, selectedIndex), path, false, selectedIndex, target);
+        ModuleIconKey(path, selectedIndex, m_key);
+        numbers.selected = IconFileNumber(m_key, path, false, selectedIndex, results);
         if (numbers.selected == 0)
             numbers.selected = numbers.normal;
     }
+    // Both keys are in the cache now, so the same icons give these numbers.
+    m_last.path = path;
+    m_last.index = index;
+    m_last.selectedIndex = selectedIndex;
+    m_last.numbers = numbers;
+    m_last.valid = m_last.path == path;
     return numbers;
 }

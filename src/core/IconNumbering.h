@@ -61,14 +61,24 @@ public:
     LONG NextIconNumber() const { return m_nextIconNumber; }
 
 private:
-    // The file number of the icon under `key`: the cached one, or a new one
-    // when the icon loads and is written to targetPath. 0 when it fails now
-    // or failed before.
+    // The file number of the icon under `key`: the cached one, or, when the
+    // icon loads, the first free number, under which it is written. 0 when it
+    // fails now or failed before.
     LONG IconFileNumber(const WideString& key, const CBstrString& path, bool isIconFile, LONG resourceNumber,
-                        const CBstrString& targetPath);
+                        const CResultsFolder& results);
     NodeIconNumbers NumberIcons(const CBstrString& path, LONG index, LONG selectedIndex,
                                 const CResultsFolder& results);
 
     LONG m_nextIconNumber = 1;
     std::map<WideString, LONG> m_iconCache; // icon key -> file number (0: failed to load)
+    WideString m_key;                       // the key being looked up
+    // The last icons numbered (steps mostly name the same ones): their
+    // numbers stand as long as the cache does.
+    struct LastIcons {
+        bool valid = false;
+        CBstrString path;
+        LONG index = 0;
+        LONG selectedIndex = 0;
+        NodeIconNumbers numbers;
+    } m_last;
 };

@@ -7,6 +7,7 @@
 #include "report/GeneralInfo.h"
 #include "report/ProductLevel.h"
 #include "report/RunIdentity.h"
+#include "results/GeneralInfo.h"
 
 class CDescription;
 
@@ -24,3 +25,19 @@ void ReadRunIdentity(CDescription& description, RunIdentity& identity);
 
 // Whether "FINAL_STATUS" is the text "Not Completed", exactly.
 bool ReadsNotCompleted(CDescription& description);
+
+// The number of the first node of a run that continues a report whose last
+// node number is total: total + 1, stopping at the largest number (a Total
+// read from a file never overflows the counter).
+LONG NextRecordNumber(LONG total) noexcept;
+
+// GlobalIteration of GeneralInfo.ini: the test's iteration times 1000,
+// stopping at the largest number (2,147,483 iterations and more give
+// 2147483647).
+LONG GlobalIterationOf(LONG iteration) noexcept;
+
+// The general information of a report read back from its Results.xml (for a
+// report continued without its GeneralInfo.ini): product, version, host,
+// location, test-management server and project, the operating system's
+// number; Total is the report's highest node number.
+void TakeGeneralInfoFromReport(const results::GeneralInfo& read, GeneralInfo& info);

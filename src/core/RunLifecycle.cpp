@@ -1,6 +1,7 @@
 // The run lifecycle: opening the results, the scopes of tests, actions and
 // iterations, the business process, the run's general information, pausing
 // and ending the run.
+#include <limits>
 #include <new>
 
 #include "core/AnnalistImp.h"
@@ -19,25 +20,42 @@ namespace {
 LONG WriteIconDefaults(CDescription& description, LONG iconGroup)
 {
     LONG ownGroup = 0;
-    if (!description.Has(W("DllPAth"))) {
-        description.WriteInt(W("DllIconIndex"), iconGroup);
-        description.WriteInt(W("DllIconSelIndex"), iconGroup);
-        description.WriteText(W("DllPAth"), kLocalIconModule);
+    if (!description.Has(keys::DllPath)) {
+        description.WriteInt(keys::DllIconIndex, iconGroup);
+        description.WriteInt(keys::DllIconSelIndex, iconGroup);
+        description.WriteText(keys::DllPath, kLocalIconModule);
         ownGroup = description.IsPresent() ? iconGroup : 0;
     }
-    if (!description.Has(W("ShowTopFile")))
-        description.WriteFlag(W("ShowTopFile"), false);
+    if (!description.Has(keys::ShowTopFile))
+        description.WriteFlag(keys::ShowTopFile, false);
     return ownGroup;
 }
 
 } // namespace
 
-void CAnnalistImp::StartRun(CDescription& description)
+void CAnnalistImp::StartRun(CDescription& description, const SYSTEMTIME& time)
 {
+    // A run still open ends first, as "EndRepLog" with "ReportDumpStack" would
+    // end it (its elements closed, GeneralInfo.ini saved, the report left
+    // open), and the new run continues that report, whatever its
+    // "ReportAppendMode": the earlier run's report is kept.
+    const bool continueOpenRun = m_runOpen;
+    if (continueOpenRun) {
+        CDescription none(nullptr);
+        EndOpenScopes(none, time);
+        FinishRun(xrkCloseAndExit);
+    } else {
+        // What events outside a run left (a test started after the last
+        // "EndRepLog", its steps) belongs to no report: it is dropped, so that
+        // none of it is closed inside this run's report.
+        m_factory.ResetRun();
+        m_run.Reset();
+    }
     m_run.RestartRecordNumbers(1);
     m_folderNaming.ResetActionFolderNumber();
-    description.ReadFlag(W("ReportAppendMode"), m_appendRequested, false);
-    OpenResults(m_appendRequested);
+    description.ReadFlag(keys::ReportAppendMode, m_appendRequested, false);
+    OpenResults(m_appendRequested || continueOpenRun);
+    m_runOpen = true;
 }
 
 void CAnnalistImp::OpenResults(bool append)
@@ -45,6 +63,7 @@ void CAnnalistImp::OpenResults(bool append)
     // One writer per report: a run opened again without having been ended
     // first stops the writer it still has.
     StopWriter(xrkExit);
+    m_results.SetHeldByOther(false);
 
     m_state.generalInfo.reset(new (std::nothrow) GeneralInfo());
     if (!m_state.generalInfo)
@@ -56,23 +75,41 @@ void CAnnalistImp::OpenResults(bool append)
         return;
     }
 
+    // Append mode continues the report of the folder: the one GeneralInfo.ini
+    // describes, or a Results.xml left without it (kept, never replaced).
     CBstrString generalInfoPath = m_results.GeneralInfoFile();
-    if (append && _waccess(generalInfoPath.c_str(), 0) == 0) {
-        m_state.appendMode = true;
-        ReadGeneralInfo(generalInfoPath.c_str(), m_state.generalInfo.get(), m_level);
-        m_run.RestartRecordNumbers(m_state.generalInfo->total + 1);
-    } else {
-        m_state.appendMode = false;
+    const bool generalInfoFound = _waccess(generalInfoPath.c_str(), 0) == 0;
+    ResultsFileOpening opening = m_factory.OpenResultsFile(m_results, append, generalInfoFound);
+    m_state.appendMode = opening.outcome == ResultsFileOpening::Outcome::Continued;
+    if (m_state.appendMode) {
+        GeneralInfo& info = *m_state.generalInfo;
+        if (generalInfoFound)
+            ReadGeneralInfo(generalInfoPath.c_str(), &info, m_level);
+        else
+            TakeGeneralInfoFromReport(opening.reportInfo, info);
+        LONG next = NextRecordNumber(generalInfoFound ? info.total : 0);
+        // A report cut short may hold more nodes than its GeneralInfo.ini says.
+        if (opening.examined && NextRecordNumber(opening.highestRecordNumber) > next)
+            next = NextRecordNumber(opening.highestRecordNumber);
+        m_run.RestartRecordNumbers(next);
+    } else if (opening.outcome == ResultsFileOpening::Outcome::New) {
         WriteCompatibilityStub(m_results.StubReportFile().c_str(), m_results.StubPageFile().c_str(),
                                LoadResourceString(IDS_OLD_FORMAT_MESSAGE).c_str());
+    } else if (opening.error == ERROR_SHARING_VIOLATION || opening.error == ERROR_INVALID_DATA) {
+        // Another run writes into the folder, or its Results.xml is not a
+        // report: this run writes nothing there (no icons, folders, stubs or
+        // GeneralInfo.ini that would mix with the other's).
+        m_results.SetHeldByOther(true);
     }
-    m_factory.StartWriter(m_results);
+    m_factory.StartWriter(opening);
+    NoteLostResults();
 }
 
 void CAnnalistImp::StopWriter(ReportRecordKind kind)
 {
     if (m_factory.IsWriterRunning())
         m_factory.StopWriter(kind);
+    NoteLostResults();
 }
 
 void CAnnalistImp::SaveGeneralInfo()
@@ -81,28 +118,31 @@ void CAnnalistImp::SaveGeneralInfo()
     if (!info || !m_results.IsSet())
         return;
     const RunScope* first = m_run.Scope(0);
-    info->globalIteration = first ? first->iteration * 1000 : -1;
+    info->globalIteration = first ? GlobalIterationOf(first->iteration) : -1;
     info->total = m_run.RecordCount();
-    WriteGeneralInfo(m_results.GeneralInfoFile().c_str(), info, m_level);
+    if (!WriteGeneralInfo(m_results.GeneralInfoFile().c_str(), info, m_level) && m_lostGeneralInfo == 0) {
+        DWORD error = GetLastError();
+        m_lostGeneralInfo = error != 0 ? error : ERROR_WRITE_FAULT;
+    }
 }
 
 LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool isTest)
 {
     RunScope scope;
-    description.ReadText(W("TestName"), scope.name);
+    description.ReadText(keys::TestName, scope.name);
     bool fromStep = false;
-    description.ReadFlag(W("PartialReplay"), fromStep, false);
+    description.ReadFlag(keys::PartialReplay, fromStep, false);
     scope.fromStep = fromStep ? 1 : 0;
 
     if (!isTest) {
         node.displayName.FormatResource(IDS_SUMMARY_NAME, scope.name.c_str());
     } else {
-        description.ReadText(W("ProductName"), scope.productName);
-        description.ReadText(W("ResultsName"), scope.resultsName);
-        description.ReadFlag(W("RunInUpdateTODescMode"), m_state.updateDescriptions, false);
-        description.ReadFlag(W("RunInUpdateVOMode"), m_state.updateObjects, false);
-        description.ReadFlag(W("RunInUpdateSnapshotsMode"), m_state.updateSnapshots, false);
-        description.ReadText(W("DocumentType"), scope.documentType);
+        description.ReadText(keys::ProductName, scope.productName);
+        description.ReadText(keys::ResultsName, scope.resultsName);
+        description.ReadFlag(keys::RunInUpdateTODescMode, m_state.updateDescriptions, false);
+        description.ReadFlag(keys::RunInUpdateVOMode, m_state.updateObjects, false);
+        description.ReadFlag(keys::RunInUpdateSnapshotsMode, m_state.updateSnapshots, false);
+        description.ReadText(keys::DocumentType, scope.documentType);
 
         CBstrString label;
         CBstrString suffix;
@@ -110,15 +150,15 @@ LONG CAnnalistImp::StartScope(EventNode& node, CDescription& description, bool i
             label = LoadResourceString(IDS_TEST);
         } else {
             label = LoadResourceString(IDS_BUSINESS_COMPONENT);
-            description.ReadInt(W("CompIterId"), scope.componentIteration, 0);
+            description.ReadInt(keys::CompIterId, scope.componentIteration, 0);
             if (scope.componentIteration != 0)
                 suffix.FormatResource(IDS_COMPONENT_ITERATION_SUFFIX, static_cast<int>(scope.componentIteration));
         }
         node.displayName.FormatResource(IDS_SCOPE_SUMMARY_NAME, label.c_str(), scope.name.c_str(), suffix.c_str());
 
-        if (description.Has(W("CompIndexInBPT"))) {
+        if (description.Has(keys::CompIndexInBPT)) {
             LONG component = 0;
-            description.ReadInt(W("CompIndexInBPT"), component, 0);
+            description.ReadInt(keys::CompIndexInBPT, component, 0);
             m_folderNaming.SetBusinessComponentNumber(component);
         }
     }
@@ -142,8 +182,9 @@ LONG CAnnalistImp::BeginIteration(EventNode& node, CDescription& description)
     if (!scope)
         return 0;
     LONG row = 0;
-    description.ReadInt(W("Iteration"), row, 0);
-    scope->iteration += 1;
+    description.ReadInt(keys::Iteration, row, 0);
+    if (scope->iteration < std::numeric_limits<LONG>::max())
+        scope->iteration += 1;
     scope->iterationCloseToId = node.parentId;
     UINT nameId = m_run.CurrentScopeIndex() == 0 ? IDS_TEST_ITERATION_NAME : IDS_SCOPE_ITERATION_NAME;
     node.displayName.FormatResource(nameId, scope->name.c_str(), static_cast<unsigned>(scope->iteration),
@@ -160,8 +201,8 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
     scope->endTime = time;
     scope->ended = 1;
     if (description) {
-        description->ReadText(W("ReturnValue"), scope->returnValue);
-        description->ReadText(W("MaintenanceSummary"), scope->maintenanceSummary);
+        description->ReadText(keys::ReturnValue, scope->returnValue);
+        description->ReadText(keys::MaintenanceSummary, scope->maintenanceSummary);
         CollectParameters(*description, *scope, false, true);
     }
     LONG closeToId = scope->closeToId;
@@ -169,7 +210,7 @@ void CAnnalistImp::EndScope(CDescription* description, const SYSTEMTIME& time)
         m_factory.CloseOpenElementsTo(closeToId);
     m_run.CloseScope();
     if (description)
-        description->WriteInt(W("ReturnLogStatus"), m_run.LogStatus());
+        description->WriteInt(keys::ReturnLogStatus, m_run.LogStatus());
 }
 
 void CAnnalistImp::EndIteration(CDescription& description)
@@ -178,12 +219,12 @@ void CAnnalistImp::EndIteration(CDescription& description)
     if (!scope || scope->ended)
         return;
     if (description.IsPresent())
-        description.ReadText(W("ReturnValue"), scope->returnValue);
+        description.ReadText(keys::ReturnValue, scope->returnValue);
     if (scope->iterationCloseToId != -1)
         m_factory.CloseOpenElementsTo(scope->iterationCloseToId);
 }
 
-void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
+void CAnnalistImp::EndOpenScopes(CDescription& description, const SYSTEMTIME& time)
 {
     // Every open scope ends, innermost first; only the test (scope 0) gets the
     // description. A description that fails a call does not keep the run
@@ -198,24 +239,35 @@ void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
         if (m_run.OpenScopeCount() == open)
             m_run.CloseScope();
     }
+}
+
+void CAnnalistImp::EndRun(CDescription& description, const SYSTEMTIME& time)
+{
+    EndOpenScopes(description, time);
 
     bool dumpStack = m_appendRequested;
     try {
-        if (description.Has(W("ReportDumpStack"))) {
+        if (description.Has(keys::ReportDumpStack)) {
             bool dump = true;
-            description.ReadFlag(W("ReportDumpStack"), dump, true);
+            description.ReadFlag(keys::ReportDumpStack, dump, true);
             dumpStack = dump;
         }
     } catch (const CDescriptionFailure&) {
     }
+    FinishRun(dumpStack ? xrkCloseAndExit : xrkEndRoot);
+}
 
+void CAnnalistImp::FinishRun(ReportRecordKind kind)
+{
     SaveGeneralInfo();
-    StopWriter(dumpStack ? xrkCloseAndExit : xrkEndRoot);
+    StopWriter(kind);
     ResetRun();
 }
 
 void CAnnalistImp::ResetRun()
 {
+    m_runOpen = false;
+    m_results.SetHeldByOther(false);
     m_iconNumbering.ResetRun();
     m_results.RearmLongPathWarning();
     m_state.identity = RunIdentity();
@@ -235,12 +287,12 @@ void CAnnalistImp::SetGeneralInfo(CDescription& description)
 
 void CAnnalistImp::AddAdditionalInfo(EventNode& node, CDescription& description)
 {
-    if (!description.Has(W("NodeName")) || !description.Has(W("NodeValue")))
+    if (!description.Has(keys::NodeName) || !description.Has(keys::NodeValue))
         return;
     CBstrString name;
     CBstrString value;
-    description.ReadText(W("NodeName"), name);
-    description.ReadText(W("NodeValue"), value);
+    description.ReadText(keys::NodeName, name);
+    description.ReadText(keys::NodeValue, value);
     // The node only carries the two texts to the record; the caller frees it.
     node.nodeType = name;
     node.displayName = value;
@@ -253,8 +305,8 @@ void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& descripti
     const bool iconsResolved = ResolveNodeIcons(description, 0, icons);
     CBstrString name;
     CBstrString resultsName;
-    description.ReadText(W("TestName"), name);
-    description.ReadText(W("ResultsName"), resultsName);
+    description.ReadText(keys::TestName, name);
+    description.ReadText(keys::ResultsName, resultsName);
     TakeNodeIcons(node, description, iconsResolved ? &icons : nullptr);
 
     m_state.businessProcessName = name;
@@ -269,7 +321,7 @@ void CAnnalistImp::StartBusinessProcess(EventNode& node, CDescription& descripti
 
 void CAnnalistImp::EndBusinessProcess(CDescription& description, const SYSTEMTIME& time)
 {
-    StartRun(description);
+    StartRun(description, time);
     m_state.businessProcessName.Empty();
     m_state.businessProcessResultsName.Empty();
     m_factory.QueueReportRecord(xrkEndBPT, nullptr);
@@ -278,25 +330,38 @@ void CAnnalistImp::EndBusinessProcess(CDescription& description, const SYSTEMTIM
 
 void CAnnalistImp::PauseAppendMode()
 {
+    // Outside a run there is no report to pause (and none to reopen at the
+    // next event, which would write after its end).
+    if (!m_runOpen)
+        return;
     m_appendPaused = true;
     SaveGeneralInfo();
     StopWriter(xrkExit);
 }
 
-CBstrString CAnnalistImp::IterationFolder() const
+const CBstrString& CAnnalistImp::IterationFolder()
 {
     const RunScope* scope = m_run.CurrentScope();
     if (!scope)
-        return CBstrString();
-    return CResultsFolder::IterationFolderName(scope->folderName.c_str(), m_settings.IterationFolderPrefix().c_str(),
-                                               scope->iteration);
+        return m_noFolder;
+    IterationFolderName& last = m_iterationFolder;
+    const CBstrString& prefix = m_settings.IterationFolderPrefix();
+    if (!last.valid || last.iteration != scope->iteration || last.scopeFolder != scope->folderName ||
+        last.prefix != prefix) {
+        last.folder = CResultsFolder::IterationFolderName(scope->folderName.c_str(), prefix.c_str(), scope->iteration);
+        last.scopeFolder = scope->folderName;
+        last.prefix = prefix;
+        last.iteration = scope->iteration;
+        last.valid = true;
+    }
+    return last.folder;
 }
 
 void CAnnalistImp::CreateIterationFolder()
 {
     if (!m_results.IsSet())
         return;
-    CBstrString folder = IterationFolder();
+    const CBstrString& folder = IterationFolder();
     if (folder.IsEmpty())
         return;
     m_results.CreateFolder(folder.c_str(), CResultsFolder::kRunFolderSpace);

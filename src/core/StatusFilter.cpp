@@ -26,7 +26,7 @@ bool PassesStatusFilter(LONG filter, CDescription& description)
     if (!description.IsPresent())
         return true;
     LONG status = kovDone;
-    if (!description.ReadInt(W("Status"), status, kovDone) || !IsValidStatus(status))
+    if (!description.ReadInt(keys::Status, status, kovDone) || !IsValidStatus(status))
         status = kovDone;
     return PassesFilter(filter, status);
 }

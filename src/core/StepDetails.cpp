@@ -48,10 +48,10 @@ CBstrString ParameterValueText(VARIANT* value)
 
 void CollectParameters(CDescription& description, RunScope& scope, bool includeInput, bool includeOutput)
 {
-    if (!description.IsPresent() || !description.Has(W("ArgumentsDispatch")))
+    if (!description.IsPresent() || !description.Has(keys::ArgumentsDispatch))
         return;
     CVariantValue value;
-    description.ReadRaw(W("ArgumentsDispatch"), value.Get());
+    description.ReadRaw(keys::ArgumentsDispatch, value.Get());
     CInterfacePtr<IKovParameters> parameters;
     if (FAILED(parameters.QueryFrom(ObjectOfValue(value.Get()), IID_IKovParameters)) || !parameters)
         return;

@@ -84,14 +84,14 @@ HRESULT CStepPictures::SaveStepSnapshot(CDescription& description, const CResult
     CVariantValue zero;
     zero.SetI2(0);
     CVariantValue doSave;
-    description.ReadValue(W("DoSaveSnapShot"), VT_I2, zero.Get(), doSave.Get());
+    description.ReadValue(keys::DoSaveSnapShot, VT_I2, zero.Get(), doSave.Get());
     if (V_VT(doSave.Get()) != VT_I2 || V_I2(doSave.Get()) == 0)
         return S_OK;
 
-    if (!description.Has(W("ReporterDispatch")))
+    if (!description.Has(keys::ReporterDispatch))
         return S_OK;
     CVariantValue reporterValue;
-    description.ReadRaw(W("ReporterDispatch"), reporterValue.Get());
+    description.ReadRaw(keys::ReporterDispatch, reporterValue.Get());
     IUnknown* reporter = ObjectOfValue(reporterValue.Get());
     if (!reporter)
         return S_OK;
@@ -191,7 +191,7 @@ HRESULT CStepPictures::SaveUsersPicture(CDescription& description, const CResult
         return E_INVALIDARG;
 
     LONG bitmap = 0;
-    if (!description.ReadInt(W("UsersPictureHbitmap"), bitmap, 0) || bitmap == 0)
+    if (!description.ReadInt(keys::UsersPictureHbitmap, bitmap, 0) || bitmap == 0)
         return S_FALSE;
     if (bitmap == -1)
         return E_FAIL;

@@ -1,6 +1,7 @@
 #include "fs/ResultsFolder.h"
 
 #include "fs/FolderServices.h"
+#include "fs/RetryPause.h"
 #include "host/HostMessages.h"
 #include "text/ResourceStrings.h"
 
@@ -89,6 +90,7 @@ bool CResultsFolder::CreateFolder(const WCHAR* relative, ULONGLONG threshold)
         return false;
     }
 
+    CRetryPause pause;
     for (;;) {
         ULONGLONG freeBytes = 0;
         if (!GetAvailableDiskSpace(path, &freeBytes))
@@ -99,6 +101,7 @@ bool CResultsFolder::CreateFolder(const WCHAR* relative, ULONGLONG threshold)
         if (answer == IDRETRY) {
             if (CreateOneFolder(path))
                 return true;
+            pause.AfterFailedRetry();
         } else if (answer == IDCANCEL) {
             return false;
         }

@@ -23,9 +23,17 @@ public:
     explicit CResultsFolder(const WCHAR* path) : m_path(path) {}
 
     // The folder (empty: none set, and the logger writes nothing anywhere).
-    void SetPath(const CBstrString& path) { m_path = path; }
+    void SetPath(const CBstrString& path)
+    {
+        m_path = path;
+        m_heldByOther = false;
+    }
     const CBstrString& Path() const noexcept { return m_path; }
-    bool IsSet() const noexcept { return !m_path.IsEmpty(); }
+    bool IsSet() const noexcept { return !m_path.IsEmpty() && !m_heldByOther; }
+    // While another run holds the folder (its Results.xml is another writer's,
+    // or not a report) the folder counts as not set: the run writes nothing
+    // there. Until the end of the run or a new path.
+    void SetHeldByOther(bool held) noexcept { m_heldByOther = held; }
 
     // A name joined to the folder: an empty name gives the folder itself, a
     // name that begins with a backslash is appended as it is, any other
@@ -68,5 +76,6 @@ public:
 
 private:
     CBstrString m_path;
+    bool m_heldByOther = false;
     bool m_warnTooLong = true;
 };

@@ -3,12 +3,11 @@
 
 namespace {
 
-// An export of a module already loaded in the process; null when the module
-// is not loaded or lacks it.
+// An export of a module already loaded in the process (null: not loaded);
+// null when the module lacks it.
 template <class Function>
-Function FindExport(const WCHAR* moduleName, const char* exportName)
+Function FindExport(HMODULE module, const char* exportName)
 {
-    HMODULE module = GetModuleHandleW(moduleName);
     if (!module)
         return nullptr;
     FARPROC address = GetProcAddress(module, exportName);
@@ -20,15 +19,16 @@ Function FindExport(const WCHAR* moduleName, const char* exportName)
 
 bool FindExecutionEngineEntryPoints(ExecutionEngineEntryPoints& entry)
 {
-    entry.getExecutionEngine =
-        FindExport<PFN_QlxGetExecutionEngine>(W("QlxApplicationU"), "QlxGetExecutionEngine");
-    entry.getExecutableTest = FindExport<PFN_QlxGetExecutableTest>(W("QlxApplicationU"), "QlxGetExecutableTest");
+    HMODULE module = GetModuleHandleW(W("QlxApplicationU"));
+    entry.getExecutionEngine = FindExport<PFN_QlxGetExecutionEngine>(module, "QlxGetExecutionEngine");
+    entry.getExecutableTest = FindExport<PFN_QlxGetExecutableTest>(module, "QlxGetExecutableTest");
     return entry.getExecutionEngine && entry.getExecutableTest;
 }
 
 bool FindDiagnosticLogEntryPoints(DiagnosticLogEntryPoints& entry)
 {
-    entry.writeToFile = FindExport<PFN_KovLogWriteToFile>(W("KovLogFile"), "KovLogWriteToFile");
-    entry.writeToFileHr = FindExport<PFN_KovLogWriteToFileHr>(W("KovLogFile"), "KovLogWriteToFileHr");
+    HMODULE module = GetModuleHandleW(W("KovLogFile"));
+    entry.writeToFile = FindExport<PFN_KovLogWriteToFile>(module, "KovLogWriteToFile");
+    entry.writeToFileHr = FindExport<PFN_KovLogWriteToFileHr>(module, "KovLogWriteToFileHr");
     return entry.writeToFile || entry.writeToFileHr;
 }

@@ -21,6 +21,17 @@ void FormatEventDateTime(const SYSTEMTIME& time, CBstrString& text) noexcept
     text.Format(W("%s - %s"), date, clock);
 }
 
+const CBstrString& CEventTimeText::Format(const SYSTEMTIME& time) noexcept
+{
+    if (!m_valid || time.wYear != m_time.wYear || time.wMonth != m_time.wMonth || time.wDay != m_time.wDay ||
+        time.wHour != m_time.wHour || time.wMinute != m_time.wMinute || time.wSecond != m_time.wSecond) {
+        FormatEventDateTime(time, m_text);
+        m_time = time;
+        m_valid = true;
+    }
+    return m_text;
+}
+
 HRESULT ComputeTimeTick(const SYSTEMTIME& time, LONGLONG* tick) noexcept
 {
     if (!tick)

@@ -9,6 +9,19 @@
 // no AM/PM marker. A part the platform cannot format is left empty.
 void FormatEventDateTime(const SYSTEMTIME& time, CBstrString& text) noexcept;
 
+// The time texts of one logger's records: the text of the last second asked
+// for is kept, so the steps logged within one second share it.
+class CEventTimeText {
+public:
+    // FormatEventDateTime's text of the time (its milliseconds play no part).
+    const CBstrString& Format(const SYSTEMTIME& time) noexcept;
+
+private:
+    bool m_valid = false;
+    SYSTEMTIME m_time = {};
+    CBstrString m_text;
+};
+
 // Seconds since 1970-01-01 00:00 UTC of the local time, the daylight-saving
 // state left to the runtime's zone rules. A year before 1900 gives 0.
 // E_FAIL when the month, day, hour, minute or second is out of range;

@@ -1,5 +1,7 @@
 #include "report/GeneralInfoFile.h"
 
+#include <cstdio>
+
 #include "fs/FolderServices.h"
 
 namespace {
@@ -9,19 +11,52 @@ const DWORD kValueCapacity = 256;
 // Any free byte will do for the file's byte-order mark.
 const ULONGLONG kGeneralInfoThreshold = 1;
 
-void WriteText(const WCHAR* path, const WCHAR* key, const CBstrString& value)
+bool WriteText(const WCHAR* path, const WCHAR* key, const CBstrString& value)
 {
     CBstrString line(value.c_str());
     line.Replace(W('\r'), W(' '));
     line.Replace(W('\n'), W(' '));
-    WritePrivateProfileStringW(kSection, key, line.c_str(), path);
+    return WriteProfileStringWithRetry(kSection, key, line.c_str(), path);
 }
 
-void WriteNumber(const WCHAR* path, const WCHAR* key, LONG value)
+bool WriteNumber(const WCHAR* path, const WCHAR* key, LONG value)
 {
     CBstrString text;
     text.Format(W("%d"), static_cast<int>(value));
-    WritePrivateProfileStringW(kSection, key, text.c_str(), path);
+    return WriteProfileStringWithRetry(kSection, key, text.c_str(), path);
+}
+
+// The keys in their fixed order into a new file at path.
+bool WriteKeys(const WCHAR* path, const GeneralInfo& record, ProductLevel level)
+{
+    // A new file with the UTF-16 byte-order mark, so that the profile writer
+    // keeps it in UTF-16.
+    FILE* file = OpenFileWithRetry(path, W("wb"), true, kGeneralInfoThreshold);
+    if (!file)
+        return false;
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    bool marked = WriteStreamWithRetry(file, path, "\xFF\xFE", 2, 0);
+    DWORD error = GetLastError();
+    if (std::fclose(file) != 0 && marked) {
+        marked = false;
+        error = ERROR_WRITE_FAULT;
+    }
+    if (!marked) {
+        SetLastError(error);
+        return false;
+    }
+    bool written = WriteText(path, W("Product"), record.product) && WriteText(path, W("Version"), record.version) &&
+                   WriteNumber(path, W("Total"), record.total) && WriteText(path, W("Title"), record.title) &&
+                   WriteNumber(path, W("OSVersion"), record.osVersion) &&
+                   WriteText(path, W("TestLocation"), record.testLocation) &&
+                   WriteText(path, W("TestOnHost"), record.testOnHost) &&
+                   WriteNumber(path, W("GlobalIteration"), record.globalIteration);
+    if (written && (!record.userName.IsEmpty() || !record.password.IsEmpty()))
+        written = WriteText(path, W("UserName"), record.userName) && WriteText(path, W("Password"), record.password);
+    if (written && level == ProductLevel::Current)
+        written = WriteText(path, W("VaultServer"), record.vaultServer) &&
+                  WriteText(path, W("VaultProject"), record.vaultProject);
+    return written;
 }
 
 void ReadText(const WCHAR* path, const WCHAR* key, CBstrString& value)
@@ -40,32 +75,24 @@ LONG ReadNumber(const WCHAR* path, const WCHAR* key, INT defaultValue)
 
 } // namespace
 
-void WriteGeneralInfo(const WCHAR* path, const GeneralInfo* record, ProductLevel level) noexcept
+bool WriteGeneralInfo(const WCHAR* path, const GeneralInfo* record, ProductLevel level) noexcept
 {
-    if (!record || !path)
-        return;
-    // A new file with the UTF-16 byte-order mark, so that the profile writer
-    // keeps it in UTF-16; keys of an earlier write disappear.
-    if (FILE* file = OpenFileWithRetry(path, W("wb"), true, kGeneralInfoThreshold)) {
-        fwrite("\xFF\xFE", 1, 2, file);
-        fclose(file);
+    if (!record || !path || !*path) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
     }
-    WriteText(path, W("Product"), record->product);
-    WriteText(path, W("Version"), record->version);
-    WriteNumber(path, W("Total"), record->total);
-    WriteText(path, W("Title"), record->title);
-    WriteNumber(path, W("OSVersion"), record->osVersion);
-    WriteText(path, W("TestLocation"), record->testLocation);
-    WriteText(path, W("TestOnHost"), record->testOnHost);
-    WriteNumber(path, W("GlobalIteration"), record->globalIteration);
-    if (!record->userName.IsEmpty() || !record->password.IsEmpty()) {
-        WriteText(path, W("UserName"), record->userName);
-        WriteText(path, W("Password"), record->password);
-    }
-    if (level == ProductLevel::Current) {
-        WriteText(path, W("VaultServer"), record->vaultServer);
-        WriteText(path, W("VaultProject"), record->vaultProject);
-    }
+    // The whole file is written under a name of its own beside it, then put in
+    // place in one step: the file is never seen empty or in part, and a write
+    // that fails leaves the earlier file as it was.
+    CBstrString temporary(path);
+    temporary += W(".tmp");
+    if (WriteKeys(temporary.c_str(), *record, level) &&
+        MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DWORD error = GetLastError();
+    DeleteFileW(temporary.c_str());
+    SetLastError(error);
+    return false;
 }
 
 void ReadGeneralInfo(const WCHAR* path, GeneralInfo* record, ProductLevel level) noexcept

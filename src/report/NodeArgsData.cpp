@@ -1,10 +1,13 @@
 #include "report/NodeArgsData.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-#include "report/XmlText.h"
+#include <cstring>
+#include <new>
 
-using namespace results_xml;
+NodeArgsData::NodeArgsData(ProductLevel level) noexcept : m_level(level)
+{
+    for (uint32_t& start : m_start)
+        start = kUnset;
+}
 
 HRESULT NodeArgsData::SetNodeArgs(const WCHAR* eventType, const WCHAR* display, const WCHAR* iconText,
                                   const WCHAR* eventIdText, const WCHAR* statusName, const WCHAR* nodeTypeText,
@@ -12,99 +15,106 @@ HRESULT NodeArgsData::SetNodeArgs(const WCHAR* eventType, const WCHAR* display, 
                                   const WCHAR* movieMarkerText, const WCHAR* sourceText,
                                   const WCHAR* sourceLineText) noexcept
 {
-    return AllCopied({
-        CopyText(eType, eventType),         CopyText(disp, display),
-        CopyText(icon, iconText),           CopyText(nRep, eventIdText),
-        CopyText(status, statusName),       CopyText(nType, nodeTypeText),
-        CopyText(iconSel, selectedIconText), CopyText(filter, filterText),
-        CopyText(movieMarker, movieMarkerText), CopyText(source, sourceText),
-        CopyText(sourceLine, sourceLineText),
-    });
+    const Setting settings[] = {
+        {EventType, eventType},     {Disp, display},          {Icon, iconText},
+        {EventId, eventIdText},     {Status, statusName},     {NodeType, nodeTypeText},
+        {SelectedIcon, selectedIconText}, {Filter, filterText}, {MovieMarker, movieMarkerText},
+        {Source, sourceText},       {SourceLine, sourceLineText},
+    };
+    return Set(settings, sizeof(settings) / sizeof(settings[0]));
 }
 
 HRESULT NodeArgsData::SetBottomPane(const WCHAR* viewerTypeText, const WCHAR* path, const WCHAR* wrText,
                                     const WCHAR* highlightText) noexcept
 {
-    return AllCopied({CopyText(viewerType, viewerTypeText), CopyText(bottomPanePath, path), CopyText(wr, wrText),
-                      CopyText(highlight, highlightText)});
+    const Setting settings[] = {
+        {ViewerType, viewerTypeText}, {BottomPanePath, path}, {WR, wrText}, {Highlight, highlightText}};
+    return Set(settings, sizeof(settings) / sizeof(settings[0]));
 }
 
-void NodeArgsData::GetXMLText(CBstrString& text) const noexcept
+HRESULT NodeArgsData::SetTopPanePath(const WCHAR* path) noexcept
 {
-    text.Empty();
-    if (eType.IsEmpty())
+    const Setting setting = {TopPanePath, path};
+    return Set(&setting, 1);
+}
+
+HRESULT NodeArgsData::Set(const Setting* settings, size_t count) noexcept
+{
+    // The new texts go after the ones kept; room for a bottom pane is made
+    // at the first setting, so that completing a record allocates once.
+    const size_t kBottomPaneRoom = 64;
+    size_t lengths[kFieldCount];
+    size_t added = 0;
+    for (size_t i = 0; i < count; ++i) {
+        lengths[i] = settings[i].text ? PAL_wcslen(settings[i].text) : 0;
+        added += lengths[i] + 1;
+    }
+    if (m_room - m_used < added) {
+        const size_t room = m_used + added + (m_used == 0 ? kBottomPaneRoom : 0);
+        std::unique_ptr<WCHAR[]> texts(new (std::nothrow) WCHAR[room]);
+        if (!texts)
+            return E_OUTOFMEMORY;
+        if (m_used)
+            std::memcpy(texts.get(), m_texts.get(), m_used * sizeof(WCHAR));
+        m_texts = std::move(texts);
+        m_room = room;
+    }
+    WCHAR* out = m_texts.get() + m_used;
+    for (size_t i = 0; i < count; ++i) {
+        m_start[settings[i].field] = static_cast<uint32_t>(out - m_texts.get());
+        const WCHAR* text = settings[i].text;
+        for (size_t k = 0; k < lengths[i]; ++k)
+            out[k] = text[k];
+        out[lengths[i]] = 0;
+        out += lengths[i] + 1;
+    }
+    m_used = static_cast<size_t>(out - m_texts.get());
+    return S_OK;
+}
+
+const WCHAR* NodeArgsData::Text(Field field) const noexcept
+{
+    return m_start[field] == kUnset ? W("") : m_texts.get() + m_start[field];
+}
+
+void NodeArgsData::Write(CXmlOutput& out) const
+{
+    if (IsEmpty(EventType))
         return;
-
-    CXmlSafeText safeType(eType, XmlPlace::Attribute);
-    CXmlSafeText safeIcon(icon, XmlPlace::Attribute);
-    CXmlSafeText safeRep(nRep, XmlPlace::Attribute);
-    CBstrString base = FormatPiece(kNodeArgsBase, safeType.c_str(), safeIcon.c_str(), safeRep.c_str());
-
-    CBstrString statusPiece;
-    if (status != kStatusDone) {
-        CXmlSafeText safeStatus(status, XmlPlace::Attribute);
-        statusPiece = FormatPiece(kNodeArgsStatus, safeStatus.c_str());
+    // "<NodeArgs%s%s%s>\r\n%s%s%s</NodeArgs>\r\n": the base attributes, the
+    // status, the further attributes; Disp, TopPane, BtmPane.
+    out.Put("<NodeArgs eType=\"").Attribute(Text(EventType)).Put("\" icon=\"").Attribute(Text(Icon));
+    out.Put("\" nRep=\"").Attribute(Text(EventId)).Put("\" ");
+    if (PAL_wcscmp(Text(Status), W("Done")) != 0)
+        out.Put("status=\"").Attribute(Text(Status)).Put("\" ");
+    if (!IsEmpty(NodeType))
+        out.Put("nType=\"").NodeAttribute(Text(NodeType)).Put("\" ");
+    if (!IsEmpty(SelectedIcon) && PAL_wcscmp(Text(SelectedIcon), Text(Icon)) != 0)
+        out.Put("iconSel=\"").Attribute(Text(SelectedIcon)).Put("\" ");
+    if (!IsEmpty(Filter) && PAL_wcscmp(Text(Filter), W("1")) != 0)
+        out.Put("filter=\"False\" ");
+    if (!IsEmpty(MovieMarker))
+        out.Put("MovieMarker=\"").Attribute(Text(MovieMarker)).Put("\" ");
+    if (m_level == ProductLevel::Current && !IsEmpty(Source)) {
+        out.Put("Source=\"").NodeAttribute(Text(Source)).Put("\" ");
+        if (!IsEmpty(SourceLine))
+            out.Put("SourceLine=\"").Attribute(Text(SourceLine)).Put("\" ");
     }
-
-    CBstrString further;
-    if (!nType.IsEmpty()) {
-        CBstrString escaped;
-        EscapeNodeAttributeText(nType.c_str(), escaped);
-        CXmlSafeText safe(escaped, XmlPlace::Attribute);
-        further += FormatPiece(kNodeArgsNodeType, safe.c_str());
+    out.Put(">\r\n<Disp><![CDATA[").CData(Text(Disp)).Put("]]></Disp>\r\n");
+    if (!IsEmpty(TopPanePath))
+        out.Put("<TopPane>\r\n<Path><![CDATA[").CData(Text(TopPanePath)).Put("]]></Path>\r\n</TopPane>\r\n");
+    // "<BtmPane vType=\"%s\">\r\n%s%s%s</BtmPane>\r\n", written when it has
+    // a child or a viewer other than "HTML".
+    if (!IsEmpty(ViewerType) && (!IsEmpty(BottomPanePath) || !IsEmpty(WR) || !IsEmpty(Highlight) ||
+                                 PAL_wcscmp(Text(ViewerType), W("HTML")) != 0)) {
+        out.Put("<BtmPane vType=\"").Attribute(Text(ViewerType)).Put("\">\r\n");
+        if (!IsEmpty(BottomPanePath))
+            out.Put("<Path><![CDATA[").CData(Text(BottomPanePath)).Put("]]></Path>\r\n");
+        if (!IsEmpty(WR))
+            out.Put("<WR><![CDATA[").CData(Text(WR)).Put("]]></WR>\r\n");
+        if (!IsEmpty(Highlight))
+            out.Put("<ASHilite><![CDATA[").CData(Text(Highlight)).Put("]]></ASHilite>\r\n");
+        out.Put("</BtmPane>\r\n");
     }
-    if (!iconSel.IsEmpty() && iconSel != icon) {
-        CXmlSafeText safe(iconSel, XmlPlace::Attribute);
-        further += FormatPiece(kNodeArgsSelectedIcon, safe.c_str());
-    }
-    if (!filter.IsEmpty() && filter != kFilterOn)
-        further += kNodeArgsFilterOff;
-    if (!movieMarker.IsEmpty()) {
-        CXmlSafeText safe(movieMarker, XmlPlace::Attribute);
-        further += FormatPiece(kNodeArgsMovieMarker, safe.c_str());
-    }
-    if (m_level == ProductLevel::Current && !source.IsEmpty()) {
-        CBstrString escaped;
-        EscapeNodeAttributeText(source.c_str(), escaped);
-        CXmlSafeText safe(escaped, XmlPlace::Attribute);
-        further += FormatPiece(kNodeArgsSource, safe.c_str());
-        if (!sourceLine.IsEmpty()) {
-            CXmlSafeText safeLine(sourceLine, XmlPlace::Attribute);
-            further += FormatPiece(kNodeArgsSourceLine, safeLine.c_str());
-        }
-    }
-
-    CXmlSafeText safeDisp(disp, XmlPlace::CData);
-    CBstrString dispElement = FormatPiece(kDisp, safeDisp.c_str());
-
-    CBstrString topPane;
-    if (!topPanePath.IsEmpty()) {
-        CXmlSafeText safe(topPanePath, XmlPlace::CData);
-        topPane = FormatPiece(kTopPane, safe.c_str());
-    }
-
-    CBstrString bottomPane;
-    if (!viewerType.IsEmpty()) {
-        CBstrString pathPiece, wrPiece, highlightPiece;
-        if (!bottomPanePath.IsEmpty()) {
-            CXmlSafeText safe(bottomPanePath, XmlPlace::CData);
-            pathPiece = FormatPiece(kBottomPanePath, safe.c_str());
-        }
-        if (!wr.IsEmpty()) {
-            CXmlSafeText safe(wr, XmlPlace::CData);
-            wrPiece = FormatPiece(kBottomPaneWR, safe.c_str());
-        }
-        if (!highlight.IsEmpty()) {
-            CXmlSafeText safe(highlight, XmlPlace::CData);
-            highlightPiece = FormatPiece(kBottomPaneHighlight, safe.c_str());
-        }
-        if (!pathPiece.IsEmpty() || !wrPiece.IsEmpty() || !highlightPiece.IsEmpty() || viewerType != kViewerTypeHtml) {
-            CXmlSafeText safeViewer(viewerType, XmlPlace::Attribute);
-            bottomPane = FormatPiece(kBottomPane, safeViewer.c_str(), pathPiece.c_str(), wrPiece.c_str(),
-                                     highlightPiece.c_str());
-        }
-    }
-
-    text.Format(kNodeArgs, base.c_str(), statusPiece.c_str(), further.c_str(), dispElement.c_str(), topPane.c_str(),
-                bottomPane.c_str());
+    out.Put("</NodeArgs>\r\n");
 }

@@ -16,12 +16,31 @@
 
 namespace {
 
-CBstrString Decimal(LONG value)
-{
-    CBstrString text;
-    text.Format(W("%d"), static_cast<int>(value));
-    return text;
-}
+// The decimal text of a signed 32-bit value, in a buffer of its own.
+class CDecimal {
+public:
+    explicit CDecimal(LONG value) noexcept
+    {
+        WCHAR digits[12];
+        size_t count = 0;
+        unsigned long magnitude =
+            value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+        do {
+            digits[count++] = static_cast<WCHAR>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        WCHAR* out = m_text;
+        if (value < 0)
+            *out++ = '-';
+        while (count)
+            *out++ = digits[--count];
+        *out = 0;
+    }
+    const WCHAR* c_str() const noexcept { return m_text; }
+
+private:
+    WCHAR m_text[13];
+};
 
 // The record that ends (or, for a data table, is) a node of the kind; null for
 // any other kind or when memory runs out.
@@ -67,18 +86,61 @@ CRecordFactory::~CRecordFactory()
         StopWriter(m_state.appendMode ? xrkCloseAndExit : xrkEndRoot);
 }
 
-bool CRecordFactory::StartWriter(const CResultsFolder& folder) noexcept
+ResultsFileOpening CRecordFactory::OpenResultsFile(const CResultsFolder& folder, bool append, bool mayTrust) noexcept
 {
     if (m_writer.IsStarted())
         StopWriter(xrkExit);
     CBstrString path = folder.ResultsFile();
-    if (!m_writer.Start(path.c_str(), m_state.appendMode))
+    // The file this factory left open for more, unchanged since, goes on as
+    // it is; any other is examined first.
+    const bool known = mayTrust && m_left.valid && m_left.path == path;
+    m_left.valid = false;
+    m_path = path;
+    ResultsFileOpening opening = ::OpenResultsFile(path.c_str(), append, known ? &m_left.size : nullptr);
+    if (opening.outcome != ResultsFileOpening::Outcome::Continued || !opening.trusted) {
+        // The elements this factory had open are not (or no longer) open in
+        // this file.
+        m_openElements.clear();
+        m_processDepths.assign(opening.outcome == ResultsFileOpening::Outcome::Continued ? opening.openProcesses : 0,
+                               0);
+    }
+    m_openLoss = opening.outcome == ResultsFileOpening::Outcome::Refused ? opening.error : 0;
+    return opening;
+}
+
+bool CRecordFactory::StartWriter(ResultsFileOpening& opening) noexcept
+{
+    if (m_writer.IsStarted())
+        StopWriter(xrkExit);
+    FILE* file = opening.file;
+    opening.file = nullptr;
+    if (opening.outcome == ResultsFileOpening::Outcome::Refused || !file) {
+        if (file)
+            std::fclose(file);
+        if (m_openLoss == 0)
+            m_openLoss = opening.error != 0 ? opening.error : ERROR_OPEN_FAILED;
         return false;
-    // An appended file may hold the start of a business process from an
-    // earlier run; a new file holds one only once it is queued here.
-    m_processMayBeOpen = m_state.appendMode;
+    }
+    m_continuing = opening.outcome == ResultsFileOpening::Outcome::Continued;
+    OpenElements open;
+    try {
+        if (m_continuing)
+            open = ElementsInFile();
+    } catch (...) {
+        std::fclose(file);
+        m_openLoss = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    if (!m_writer.Start(file, m_path.c_str(), opening.size, std::move(open), !m_continuing))
+        return false;
     QueueReportRecord(xrkStartRoot, nullptr);
     return true;
+}
+
+bool CRecordFactory::StartWriter(const CResultsFolder& folder) noexcept
+{
+    ResultsFileOpening opening = OpenResultsFile(folder, m_state.appendMode);
+    return StartWriter(opening);
 }
 
 void CRecordFactory::StopWriter(ReportRecordKind kind) noexcept
@@ -86,10 +148,44 @@ void CRecordFactory::StopWriter(ReportRecordKind kind) noexcept
     if (kind != xrkEndRoot && kind != xrkCloseAndExit && kind != xrkExit)
         kind = xrkExit;
     QueueReportRecord(kind, nullptr);
+    const bool wasRunning = m_writer.IsStarted();
     m_writer.WaitUntilFinished();
+    // A file left open for more is remembered, to be continued as it is.
+    m_left.valid = wasRunning && kind != xrkEndRoot && m_writer.FinishedWhole();
+    if (m_left.valid) {
+        m_left.path = m_path;
+        m_left.size = m_writer.FinalSize();
+    }
 }
 
-bool CRecordFactory::EnqueueRecord(CXMLNodeDataBase* record) noexcept { return m_writer.EnqueueRecord(record); }
+DWORD CRecordFactory::TakeLossError() noexcept
+{
+    DWORD loss = m_openLoss != 0 ? m_openLoss : m_writer.TakeLossError();
+    m_openLoss = 0;
+    return loss;
+}
+
+OpenElements CRecordFactory::ElementsInFile() const
+{
+    // The Report element, then the open elements with the business processes
+    // among them at their depths.
+    OpenElements open{ReportElement::Report};
+    size_t process = 0;
+    for (size_t depth = 0; depth <= m_openElements.size(); ++depth) {
+        while (process < m_processDepths.size() && m_processDepths[process] == depth) {
+            open.push_back(ReportElement::BusinessProcess);
+            ++process;
+        }
+        if (depth < m_openElements.size())
+            open.push_back(ElementEndedBy(m_openElements[depth].endKind));
+    }
+    return open;
+}
+
+bool CRecordFactory::EnqueueRecord(CXMLNodeDataBase* record, RecordEffect effect) noexcept
+{
+    return m_writer.EnqueueRecord(record, effect);
+}
 
 EventNode* CRecordFactory::RegisterNode(std::unique_ptr<EventNode> node) noexcept
 {
@@ -114,22 +210,31 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
 {
     try {
         CXMLNodeDataBase* record = nullptr;
+        RecordEffect effect;
         switch (kind) {
         case xrkStartRoot: {
             // The zone is read here, on the logging thread, which alone uses
             // the time functions while the writer runs.
             CBstrString zone;
-            if (!m_state.appendMode)
+            if (!m_continuing)
                 GetTimeZoneName(zone);
-            record = new (std::nothrow) CXMLStartRootNodeData(m_state.appendMode, m_level, std::move(zone));
+            record = new (std::nothrow) CXMLStartRootNodeData(m_continuing, m_level, std::move(zone));
+            if (!m_continuing)
+                effect = RecordEffect::Opening(ReportElement::Report);
             break;
         }
         case xrkEndRoot:
-            CloseOpenElementsTo(-1);
+            // A complete report: every element closed, and the business
+            // processes still open too.
+            CloseAllOpenElements();
+            CloseProcessesFrom(0);
             record = new (std::nothrow) CXMLEndRootNodeData();
+            effect = RecordEffect::Closing();
             break;
         case xrkCloseAndExit:
-            CloseOpenElementsTo(-1);
+            // The report goes on in a later run: its Report element, and a
+            // business process around the run, stay open.
+            CloseAllOpenElements();
             record = new (std::nothrow) CXMLExitReport();
             break;
         case xrkExit:
@@ -137,9 +242,15 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
             break;
         case xrkEndBPT:
             // No "</BPT>" without its start: the file would not be well-formed.
-            if (!m_processMayBeOpen)
+            // The elements opened inside the business process end before it.
+            if (m_processDepths.empty())
                 return false;
+            while (m_openElements.size() > m_processDepths.back())
+                if (!CloseInnermostElement())
+                    break;
+            m_processDepths.pop_back();
             record = new (std::nothrow) CXMLEndBPTNodeData();
+            effect = RecordEffect::Closing();
             break;
         case xrkGeneral: {
             const GeneralInfo* info = m_state.generalInfo.get();
@@ -168,7 +279,7 @@ bool CRecordFactory::QueueReportRecord(ReportRecordKind kind, EventNode* node) n
         }
         if (!record)
             return false;
-        EnqueueRecord(record);
+        EnqueueRecord(record, effect);
         return true;
     } catch (...) {
         return false;
@@ -214,8 +325,7 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         break;
     }
     case xrkStartStep: {
-        CBstrString timeText;
-        FormatEventDateTime(node->eventTime, timeText);
+        CBstrString timeText = m_timeText.Format(node->eventTime);
         // A time the runtime cannot convert gives the tick of an unknown time
         // (0) rather than losing the step.
         LONGLONG tick = 0;
@@ -240,8 +350,10 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         if (!start)
             return false;
         CompleteNodeArgs(*start, *node);
-        EnqueueRecord(start);
-        m_processMayBeOpen = true;
+        // Counted as open only when it reaches a file.
+        const size_t depth = m_openElements.size();
+        if (EnqueueRecord(start, RecordEffect::Opening(ReportElement::BusinessProcess)))
+            m_processDepths.push_back(depth);
         return true;
     }
     default:
@@ -260,7 +372,7 @@ bool CRecordFactory::QueueStartRecord(ReportRecordKind kind, EventNode* node)
         delete record;
         return false;
     }
-    EnqueueRecord(record);
+    EnqueueRecord(record, RecordEffect::Opening(ElementEndedBy(endKind)));
     return true;
 }
 
@@ -272,9 +384,11 @@ bool CRecordFactory::QueueEndRecord(ReportRecordKind kind, EventNode* node)
     if (!record)
         return false;
 
+    // A data table is written whole; every other end record closes an element.
+    const RecordEffect effect = kind == xrkDataTable ? RecordEffect() : RecordEffect::Closing();
     if (kind == xrkEndTest || kind == xrkEndTestIter || kind == xrkEndAction || kind == xrkEndActionIter) {
         if (!FillSummary(kind, *record)) {
-            EnqueueRecord(record); // without node arguments; the node stays
+            EnqueueRecord(record, effect); // without node arguments; the node stays
             return true;
         }
         if (kind == xrkEndTest)
@@ -282,7 +396,7 @@ bool CRecordFactory::QueueEndRecord(ReportRecordKind kind, EventNode* node)
     }
     CompleteNodeArgs(*record, *node);
     m_run.ReleaseNode(node);
-    EnqueueRecord(record);
+    EnqueueRecord(record, effect);
     return true;
 }
 
@@ -291,10 +405,10 @@ bool CRecordFactory::CompleteNodeArgs(CXMLNodeDataBase& record, const EventNode&
     NodeArgsData* args = record.GetNodeArgs();
     if (!args)
         return false;
-    args->SetNodeArgs(node.eventType.c_str(), node.displayName.c_str(), Decimal(node.iconIndex).c_str(),
-                      Decimal(node.eventId).c_str(), ReportStatusName(node.status), node.nodeType.c_str(),
-                      Decimal(node.selectedIconIndex).c_str(), node.enableFilter ? W("") : W("0"),
-                      node.movieMarker.c_str(), node.sourceText.c_str(), Decimal(node.sourceLine).c_str());
+    args->SetNodeArgs(node.eventType.c_str(), node.displayName.c_str(), CDecimal(node.iconIndex).c_str(),
+                      CDecimal(node.eventId).c_str(), ReportStatusName(node.status), node.nodeType.c_str(),
+                      CDecimal(node.selectedIconIndex).c_str(), node.enableFilter ? W("") : W("0"),
+                      node.movieMarker.c_str(), node.sourceText.c_str(), CDecimal(node.sourceLine).c_str());
     if (!node.viewTypeText.IsEmpty())
         args->SetBottomPane(node.viewTypeText.c_str(), node.bottomFilePath.c_str(), W(""),
                             node.highlightText.c_str());
@@ -314,9 +428,8 @@ bool CRecordFactory::FillSummary(ReportRecordKind kind, CXMLNodeDataBase& record
     if (!summary || !scope)
         return false;
     if (kind == xrkEndTest || kind == xrkEndAction) {
-        CBstrString startTime, endTime;
-        FormatEventDateTime(scope->startTime, startTime);
-        FormatEventDateTime(scope->endTime, endTime);
+        CBstrString startTime = m_timeText.Format(scope->startTime);
+        CBstrString endTime = m_timeText.Format(scope->endTime);
         const StatusCounts& counts = m_run.Counts(m_run.CurrentScopeIndex());
         summary->SetSummary(scope->returnValue.c_str(), scope->parameters, startTime.c_str(), endTime.c_str(),
                             counts.passed, counts.failed, counts.warnings, m_state.runNotCompleted,
@@ -342,20 +455,53 @@ bool CRecordFactory::IsOpen(const EventNode* node) const
     return false;
 }
 
+bool CRecordFactory::CloseInnermostElement()
+{
+    // A business process opened inside this element ends first.
+    CloseProcessesFrom(m_openElements.size());
+    OpenElement element = std::move(m_openElements.back());
+    m_openElements.pop_back();
+    EventNode* node = LiveNode(element);
+    if (!node)
+        return false;
+    QueueEndRecord(element.endKind, node);
+    // A node that had been replaced in nodesById is freed with the element.
+    return true;
+}
+
+void CRecordFactory::CloseProcessesFrom(size_t depth)
+{
+    while (!m_processDepths.empty() && m_processDepths.back() >= depth) {
+        m_processDepths.pop_back();
+        EnqueueRecord(new (std::nothrow) CXMLEndBPTNodeData(), RecordEffect::Closing());
+    }
+}
+
 bool CRecordFactory::CloseOpenElementsTo(LONG parentId) noexcept
 {
-    while (!m_openElements.empty()) {
-        if (m_openElements.back().eventId == parentId)
-            return true;
-        OpenElement element = std::move(m_openElements.back());
-        m_openElements.pop_back();
-        EventNode* node = LiveNode(element);
-        if (!node)
-            return false;
-        QueueEndRecord(element.endKind, node);
-        // A node that had been replaced in nodesById is freed with the element.
+    try {
+        while (!m_openElements.empty()) {
+            if (m_openElements.back().eventId == parentId)
+                return true;
+            if (!CloseInnermostElement())
+                return false;
+        }
+        return true;
+    } catch (...) {
+        return false;
     }
-    return true;
+}
+
+bool CRecordFactory::CloseAllOpenElements() noexcept
+{
+    try {
+        while (!m_openElements.empty())
+            if (!CloseInnermostElement())
+                return false;
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 void CRecordFactory::ResetRun() noexcept { m_openElements.clear(); }

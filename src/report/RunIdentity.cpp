@@ -1,14 +1,11 @@
 #include "report/RunIdentity.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-
-using namespace results_xml;
-
-CBstrString RunIdentityElements(const RunIdentity& identity) noexcept
+void WriteRunIdentity(const RunIdentity& identity, CXmlOutput& out)
 {
-    CBstrString elements = OptionalCDataElement(kDVer, identity.testVersion);
-    elements += OptionalCDataElement(kTSet, identity.testSet);
-    elements += OptionalCDataElement(kTInst, identity.testInstance);
-    return elements;
+    if (!identity.testVersion.IsEmpty())
+        out.Put("<DVer><![CDATA[").CData(identity.testVersion).Put("]]></DVer>\r\n");
+    if (!identity.testSet.IsEmpty())
+        out.Put("<TSet><![CDATA[").CData(identity.testSet).Put("]]></TSet>\r\n");
+    if (!identity.testInstance.IsEmpty())
+        out.Put("<TInst><![CDATA[").CData(identity.testInstance).Put("]]></TInst>\r\n");
 }

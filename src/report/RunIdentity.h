@@ -3,6 +3,7 @@
 // records of a test and of a business process carry it.
 #pragma once
 
+#include "report/XmlOutput.h"
 #include "text/BstrString.h"
 
 struct RunIdentity {
@@ -11,6 +12,6 @@ struct RunIdentity {
     CBstrString testVersion;
 };
 
-// The elements of a start record that name the identity: DVer, TSet and
-// TInst, each only when its text is not empty.
-CBstrString RunIdentityElements(const RunIdentity& identity) noexcept;
+// Appends the elements of a start record that name the identity to out: DVer,
+// TSet and TInst, each only when its text is not empty.
+void WriteRunIdentity(const RunIdentity& identity, CXmlOutput& out);

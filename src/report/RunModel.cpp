@@ -1,5 +1,7 @@
 #include "report/RunModel.h"
 
+#include <algorithm>
+
 #include "report/StatusNames.h"
 
 namespace {
@@ -75,15 +77,31 @@ const StatusCounts& CRunModel::Counts(LONG index) const noexcept
 
 // ---- Nodes ----
 
+CRunModel::NodeRegistry::iterator CRunModel::Position(LONG id) noexcept
+{
+    return std::lower_bound(m_nodesById.begin(), m_nodesById.end(), id,
+                            [](const NodeEntry& entry, LONG wanted) { return entry.first < wanted; });
+}
+
+CRunModel::NodeRegistry::const_iterator CRunModel::Position(LONG id) const noexcept
+{
+    return const_cast<CRunModel*>(this)->Position(id);
+}
+
 EventNode* CRunModel::RegisterNode(std::unique_ptr<EventNode> node, std::unique_ptr<EventNode>& displaced) noexcept
 {
     if (!node)
         return nullptr;
     EventNode* raw = node.get();
-    try {
-        auto entry = m_nodesById.emplace(node->eventId, nullptr).first;
+    auto entry = Position(node->eventId);
+    if (entry != m_nodesById.end() && entry->first == node->eventId) {
         displaced = std::move(entry->second);
         entry->second = std::move(node);
+        return raw;
+    }
+    try {
+        const LONG id = node->eventId;
+        m_nodesById.emplace(entry, id, std::move(node));
     } catch (...) {
         return nullptr;
     }
@@ -92,26 +110,25 @@ EventNode* CRunModel::RegisterNode(std::unique_ptr<EventNode> node, std::unique_
 
 EventNode* CRunModel::FindNode(LONG id) const noexcept
 {
-    auto found = m_nodesById.find(id);
-    return found == m_nodesById.end() ? nullptr : found->second.get();
+    auto found = Position(id);
+    return found == m_nodesById.end() || found->first != id ? nullptr : found->second.get();
 }
 
 bool CRunModel::HoldsNode(LONG id, const EventNode* node) const noexcept
 {
-    auto found = m_nodesById.find(id);
-    return found != m_nodesById.end() && found->second.get() == node;
+    return node && FindNode(id) == node;
 }
 
 void CRunModel::ReleaseNode(const EventNode* node) noexcept
 {
-    auto found = m_nodesById.find(node->eventId);
-    if (found != m_nodesById.end() && found->second.get() == node)
+    auto found = Position(node->eventId);
+    if (found != m_nodesById.end() && found->first == node->eventId && found->second.get() == node)
         m_nodesById.erase(found);
 }
 
 LONG CRunModel::ParentFor(LONG parentId) const noexcept
 {
-    return m_nodesById.count(parentId) != 0 ? parentId : m_lastEventId;
+    return FindNode(parentId) ? parentId : m_lastEventId;
 }
 
 void CRunModel::PlaceNode(EventNode& node) noexcept

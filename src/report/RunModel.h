@@ -16,8 +16,8 @@
 // registers, merges and releases nodes through it; neither reaches inside.
 #pragma once
 
-#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "report/EventNode.h"
@@ -98,15 +98,38 @@ public:
     LONG LogStatus() const noexcept { return m_logStatus; }
 
     // ---- Record numbers ----
-    // The next node's number in the report (from 1 at a run's start).
-    LONG TakeRecordNumber() noexcept { return m_nextRecordNumber++; }
+    // The next node's number in the report (from 1 at a run's start). The
+    // numbers stop at the largest LONG (never wrap around): the nodes after
+    // it share that number.
+    LONG TakeRecordNumber() noexcept
+    {
+        m_lastTake = m_nextRecordNumber < kLastRecordNumber ? Take::Moved
+                     : m_lastNumberTaken                    ? Take::Again
+                                                            : Take::Last;
+        if (m_lastTake == Take::Moved)
+            return m_nextRecordNumber++;
+        m_lastNumberTaken = true;
+        return kLastRecordNumber;
+    }
     // Gives back the number just taken (the node was refused).
-    void ReturnRecordNumber() noexcept { --m_nextRecordNumber; }
+    void ReturnRecordNumber() noexcept
+    {
+        if (m_lastTake == Take::Moved)
+            --m_nextRecordNumber;
+        else if (m_lastTake == Take::Last)
+            m_lastNumberTaken = false;
+        m_lastTake = Take::None;
+    }
     // The numbers go on from next (1 for a new report; an appended report's
     // total plus 1).
-    void RestartRecordNumbers(LONG next) noexcept { m_nextRecordNumber = next; }
-    // How many numbers the report has used.
-    LONG RecordCount() const noexcept { return m_nextRecordNumber - 1; }
+    void RestartRecordNumbers(LONG next) noexcept
+    {
+        m_nextRecordNumber = next;
+        m_lastNumberTaken = false;
+        m_lastTake = Take::None;
+    }
+    // How many numbers the report has used (the last number taken).
+    LONG RecordCount() const noexcept { return m_lastNumberTaken ? kLastRecordNumber : m_nextRecordNumber - 1; }
 
 private:
     struct ScopeEntry {
@@ -114,13 +137,26 @@ private:
         StatusCounts counts;
     };
 
+    typedef std::pair<LONG, std::unique_ptr<EventNode>> NodeEntry;
+    typedef std::vector<NodeEntry> NodeRegistry;
+
     ScopeEntry* EntryAt(LONG index) noexcept;
     void AddToCounts(LONG status, LONG delta) noexcept;
+    // The entry of the id, or where it would go.
+    NodeRegistry::iterator Position(LONG id) noexcept;
+    NodeRegistry::const_iterator Position(LONG id) const noexcept;
 
     std::vector<ScopeEntry> m_scopes;
     std::vector<LONG> m_openScopes; // positions in m_scopes, outermost first
-    std::map<LONG, std::unique_ptr<EventNode>> m_nodesById;
+    // The id map, sorted by EventId: it holds the nodes of the open elements
+    // (a handful), so finding and entering one is quick and allocates nothing
+    // once it has room.
+    NodeRegistry m_nodesById;
     LONG m_lastEventId = 0;
     LONG m_logStatus = 2;
+    static constexpr LONG kLastRecordNumber = 0x7FFFFFFF;
+    enum class Take { None, Moved, Last, Again };
     LONG m_nextRecordNumber = 1;
+    bool m_lastNumberTaken = false; // the last number there is has been taken
+    Take m_lastTake = Take::None;   // what the last take did, for ReturnRecordNumber
 };

@@ -1,18 +1,27 @@
 #include "report/SummaryData.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-#include "report/XmlText.h"
+namespace {
 
-using namespace results_xml;
+// target = a copy of text (null: empty). S_OK, or E_OUTOFMEMORY.
+HRESULT CopyText(CBstrString& target, const WCHAR* text) noexcept
+{
+    if (!text)
+        text = W("");
+    return target.Assign(text, static_cast<UINT>(PAL_wcslen(text)));
+}
+
+} // namespace
 
 HRESULT SummaryData::SetSummary(const WCHAR* returnValueText, const SummaryParamList& parameterList,
                                 const WCHAR* startTimeText, const WCHAR* endTimeText, LONG passedCount,
                                 LONG failedCount, LONG warningCount, bool stoppedFlag,
                                 const WCHAR* maintenanceSummaryText) noexcept
 {
-    HRESULT copied = AllCopied({CopyText(returnValue, returnValueText), CopyText(sTime, startTimeText),
-                                CopyText(eTime, endTimeText), CopyText(maintenanceSummary, maintenanceSummaryText)});
+    HRESULT copied = S_OK;
+    for (HRESULT hr : {CopyText(returnValue, returnValueText), CopyText(sTime, startTimeText),
+                       CopyText(eTime, endTimeText), CopyText(maintenanceSummary, maintenanceSummaryText)})
+        if (FAILED(hr))
+            copied = E_OUTOFMEMORY;
     passed = passedCount;
     failed = failedCount;
     warnings = warningCount;
@@ -26,33 +35,32 @@ HRESULT SummaryData::SetSummary(const WCHAR* returnValueText, const SummaryParam
     return copied;
 }
 
-void SummaryData::GetXMLText(CBstrString& text) const noexcept
+void SummaryData::Write(CXmlOutput& out) const
 {
-    text.Empty();
-    CBstrString attributes;
-    if (!sTime.IsEmpty() && !eTime.IsEmpty()) {
-        CXmlSafeText safeStart(sTime, XmlPlace::Attribute);
-        CXmlSafeText safeEnd(eTime, XmlPlace::Attribute);
-        attributes += FormatPiece(kSummaryTimes, safeStart.c_str(), safeEnd.c_str());
-    }
-    if (passed != -1 && failed != -1 && warnings != -1)
-        attributes += FormatPiece(kSummaryCounts, static_cast<int>(passed), static_cast<int>(failed),
-                                  static_cast<int>(warnings));
-    if (!returnValue.IsEmpty()) {
-        CXmlSafeText safe(returnValue, XmlPlace::Attribute);
-        attributes += FormatPiece(kSummaryReturnValue, safe.c_str());
-    }
-    if (stopped)
-        attributes += kSummaryStopped;
-    if (attributes.IsEmpty())
+    const bool times = !sTime.IsEmpty() && !eTime.IsEmpty();
+    const bool counts = passed != -1 && failed != -1 && warnings != -1;
+    if (!times && !counts && returnValue.IsEmpty() && !stopped)
         return;
-
-    CBstrString params;
-    for (const SummaryParam& parameter : parameters) {
-        CXmlSafeText safeName(parameter.name, XmlPlace::CData);
-        CXmlSafeText safeValue(parameter.value, XmlPlace::CData);
-        params += FormatPiece(kParam, parameter.direction != 0 ? kParamOut : W(""), safeName.c_str(), safeValue.c_str());
+    // "<Summary %s>%s</Summary>\r\n%s": the attributes, the parameters, the
+    // maintenance summary.
+    out.Put("<Summary ");
+    if (times)
+        out.Put("sTime=\"").Attribute(sTime).Put("\" eTime=\"").Attribute(eTime).Put("\" ");
+    if (counts) {
+        out.Put("passed=\"").Number(passed).Put("\" failed=\"").Number(failed);
+        out.Put("\" warnings=\"").Number(warnings).Put("\" ");
     }
-    CXmlSafeText maintenance(maintenanceSummary, XmlPlace::Markup);
-    text.Format(kSummary, attributes.c_str(), params.c_str(), maintenance.c_str());
+    if (!returnValue.IsEmpty())
+        out.Put("retval=\"").Attribute(returnValue).Put("\" ");
+    if (stopped)
+        out.Put("stopped=\"True\" ");
+    out.Put(">");
+    for (const SummaryParam& parameter : parameters) {
+        out.Put("<Param ");
+        if (parameter.direction != 0)
+            out.Put("paramInOut = \"Out\"");
+        out.Put("><ParamName><![CDATA[").CData(parameter.name).Put("]]></ParamName><ParamVal><![CDATA[");
+        out.CData(parameter.value).Put("]]></ParamVal>\r\n</Param>\r\n");
+    }
+    out.Put("</Summary>\r\n").Markup(maintenanceSummary);
 }

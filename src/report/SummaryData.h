@@ -3,6 +3,7 @@
 #pragma once
 
 #include "report/SummaryParam.h"
+#include "report/XmlOutput.h"
 #include "text/BstrString.h"
 
 class SummaryData {
@@ -15,9 +16,9 @@ public:
                        const WCHAR* endTimeText, LONG passedCount, LONG failedCount, LONG warningCount,
                        bool stoppedFlag, const WCHAR* maintenanceSummaryText) noexcept;
 
-    // The Summary element, its parameters and the maintenance-summary markup;
-    // an empty text when none of the summary's attributes is given.
-    void GetXMLText(CBstrString& text) const noexcept;
+    // Appends the Summary element, its parameters and the maintenance-summary
+    // markup to out; nothing when none of the summary's attributes is given.
+    void Write(CXmlOutput& out) const;
 
     CBstrString sTime;
     CBstrString eTime;

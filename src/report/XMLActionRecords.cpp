@@ -1,12 +1,7 @@
 #include "report/XMLActionRecords.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-
-using namespace results_xml;
-
-void CXMLStartActionNodeData::GetXMLText(CBstrString& text)
+void CXMLStartActionNodeData::GetXMLText(CXmlOutput& out)
 {
-    CBstrString nameElement = CDataElement(kActionName, m_name);
-    text.Format(kActionStart, static_cast<int>(m_rID), nameElement.c_str());
+    // "<Action rID=\"T%d\">\r\n%s" with "<AName><![CDATA[%s]]></AName>\r\n".
+    out.Put("<Action rID=\"T").Number(m_rID).Put("\">\r\n<AName><![CDATA[").CData(m_name).Put("]]></AName>\r\n");
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "report/ProductLevel.h"
-#include "report/ResultsTemplates.h"
 #include "report/XMLNodeDataBase.h"
 
 // Action start: identifier and the action's name.
@@ -12,7 +11,7 @@ public:
         : CXMLNodeDataBase(recordId), m_name(std::move(name))
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 
 private:
     CBstrString m_name;
@@ -22,7 +21,7 @@ private:
 class CXMLEndActionNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData(results_xml::kActionEnd, true, level)
+        : CXMLNodeEndData("</Action>\r\n", true, level)
     {
     }
 };
@@ -31,7 +30,7 @@ public:
 class CXMLStartActionIterNodeData : public CXMLIterationStartNodeData {
 public:
     CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept
-        : CXMLIterationStartNodeData(results_xml::kActionIterationStart, recordId, iteration)
+        : CXMLIterationStartNodeData("<AIter rID=\"T", recordId, iteration)
     {
     }
 };
@@ -40,7 +39,7 @@ public:
 class CXMLEndActionIterNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData(results_xml::kActionIterationEnd, true, level)
+        : CXMLNodeEndData("</AIter>\r\n", true, level)
     {
     }
 };

@@ -1,9 +1,5 @@
 #include "report/XMLBusinessProcessRecords.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-
-using namespace results_xml;
 
 CXMLStartBPTNodeData::CXMLStartBPTNodeData(LONG recordId, CBstrString name, CBstrString resultName,
                                            RunIdentity identity, ProductLevel level) noexcept
@@ -15,16 +11,14 @@ CXMLStartBPTNodeData::CXMLStartBPTNodeData(LONG recordId, CBstrString name, CBst
 {
 }
 
-void CXMLStartBPTNodeData::GetXMLText(CBstrString& text)
+void CXMLStartBPTNodeData::GetXMLText(CXmlOutput& out)
 {
-    CBstrString id = FormatPiece(kRecordId, static_cast<int>(m_rID));
-    CBstrString nameElement = CDataElement(kDName, m_name);
-    CBstrString resultElement = CDataElement(kRes, m_resultName);
-    CBstrString identity = RunIdentityElements(m_identity);
-    CBstrString nodeArgs;
-    m_nodeArgs.GetXMLText(nodeArgs);
-    text.Format(kBptStart, id.c_str(), nameElement.c_str(), resultElement.c_str(), identity.c_str(),
-                nodeArgs.c_str());
+    // "<BPT%s>\r\n%s%s%s%s": " rID=\"T%d\"", DName, Res, the identity and
+    // the node arguments.
+    out.Put("<BPT rID=\"T").Number(m_rID).Put("\">\r\n<DName><![CDATA[").CData(m_name);
+    out.Put("]]></DName>\r\n<Res><![CDATA[").CData(m_resultName).Put("]]></Res>\r\n");
+    WriteRunIdentity(m_identity, out);
+    m_nodeArgs.Write(out);
 }
 
-void CXMLEndBPTNodeData::GetXMLText(CBstrString& text) { text = kBptEnd; }
+void CXMLEndBPTNodeData::GetXMLText(CXmlOutput& out) { out.Put("</BPT>"); }

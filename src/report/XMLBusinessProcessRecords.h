@@ -10,7 +10,7 @@ class CXMLStartBPTNodeData : public CXMLNodeDataBase {
 public:
     CXMLStartBPTNodeData(LONG recordId, CBstrString name, CBstrString resultName, RunIdentity identity,
                          ProductLevel level = ProductLevel::Current) noexcept;
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
     NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
 
 private:
@@ -23,5 +23,5 @@ private:
 // "</BPT>", with no line end.
 class CXMLEndBPTNodeData : public CXMLNodeDataBase {
 public:
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 };

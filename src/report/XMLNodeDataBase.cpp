@@ -1,19 +1,17 @@
 #include "report/XMLNodeDataBase.h"
 
-void CXMLNodeEndData::GetXMLText(CBstrString& text)
+#include <cstring>
+
+void CXMLNodeEndData::GetXMLText(CXmlOutput& out)
 {
-    CBstrString nodeArgsText;
-    m_nodeArgs.GetXMLText(nodeArgsText);
-    if (!m_withSummary) {
-        text.Format(m_endTemplate, nodeArgsText.c_str());
-        return;
-    }
-    CBstrString summaryText;
-    m_summary.GetXMLText(summaryText);
-    text.Format(m_endTemplate, summaryText.c_str(), nodeArgsText.c_str());
+    if (m_withSummary)
+        m_summary.Write(out);
+    m_nodeArgs.Write(out);
+    out.Put(m_endTag, std::strlen(m_endTag));
 }
 
-void CXMLIterationStartNodeData::GetXMLText(CBstrString& text)
+void CXMLIterationStartNodeData::GetXMLText(CXmlOutput& out)
 {
-    text.Format(m_startTemplate, static_cast<int>(m_rID), static_cast<int>(m_iteration));
+    // "<DIter rID=\"T%d\" iterID=\"%d\" >\r\n", "<AIter ...".
+    out.Put(m_startTag, std::strlen(m_startTag)).Number(m_rID).Put("\" iterID=\"").Number(m_iteration).Put("\" >\r\n");
 }

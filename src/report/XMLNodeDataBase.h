@@ -2,12 +2,14 @@
 // values of one element half (a start tag with its leading children, or a
 // summary, node arguments and end tag). Records are built and completed on
 // the logging thread, then owned by the writer's queue; the writer thread asks
-// each for its text once and deletes it.
+// each for its text once, which the record writes straight into the writer's
+// output as UTF-8, and deletes it.
 #pragma once
 
 #include "report/NodeArgsData.h"
 #include "report/ProductLevel.h"
 #include "report/SummaryData.h"
+#include "report/XmlOutput.h"
 #include "text/BstrString.h"
 
 class CXMLNodeDataBase {
@@ -17,14 +19,19 @@ public:
     CXMLNodeDataBase(const CXMLNodeDataBase&) = delete;
     CXMLNodeDataBase& operator=(const CXMLNodeDataBase&) = delete;
 
-    // Builds the record's text into text, replacing its content.
-    virtual void GetXMLText(CBstrString& text) = 0;
+    // Appends the record's text to out (std::bad_alloc when out cannot grow:
+    // what was written so far stays).
+    virtual void GetXMLText(CXmlOutput& out) = 0;
     // True for the records after which the writer thread ends.
     virtual bool IsExitRecord() const { return false; }
     // The record's node arguments, for completion; null when it has none.
     virtual NodeArgsData* GetNodeArgs() { return nullptr; }
     // The record's summary, for completion; null when it has none.
     virtual SummaryData* GetSummary() { return nullptr; }
+    // The bytes of the large texts the record holds besides its node
+    // arguments and summary (a step's details, HTML...), for the writer's
+    // queue limit.
+    virtual size_t PayloadBytes() const { return 0; }
 
     // The element's rID number; -1 for a record that carries none.
     LONG RecordId() const noexcept { return m_rID; }
@@ -34,37 +41,36 @@ protected:
 };
 
 // The end of a node: for a test, an action or one of their iterations the
-// summary first, then the node arguments, then the end tag. endTemplate is a
-// fixed template that outlives the record: "%s%s</X>\r\n" with a summary,
-// "%s</X>\r\n" without.
+// summary first, then the node arguments, then the end tag. endTag is fixed
+// markup that outlives the record ("</X>\r\n").
 class CXMLNodeEndData : public CXMLNodeDataBase {
 public:
-    CXMLNodeEndData(const WCHAR* endTemplate, bool withSummary, ProductLevel level) noexcept
-        : m_endTemplate(endTemplate), m_withSummary(withSummary), m_nodeArgs(level)
+    CXMLNodeEndData(const char* endTag, bool withSummary, ProductLevel level) noexcept
+        : m_endTag(endTag), m_withSummary(withSummary), m_nodeArgs(level)
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
     NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
     SummaryData* GetSummary() override { return m_withSummary ? &m_summary : nullptr; }
 
 private:
-    const WCHAR* m_endTemplate;
+    const char* m_endTag;
     bool m_withSummary;
     NodeArgsData m_nodeArgs;
     SummaryData m_summary;
 };
 
 // The start of a test's or an action's iteration: identifier and iteration
-// number (startTemplate is a fixed template that outlives the record).
+// number. startTag is fixed markup that outlives the record ("<X rID=\"T").
 class CXMLIterationStartNodeData : public CXMLNodeDataBase {
 public:
-    CXMLIterationStartNodeData(const WCHAR* startTemplate, LONG recordId, LONG iteration) noexcept
-        : CXMLNodeDataBase(recordId), m_startTemplate(startTemplate), m_iteration(iteration)
+    CXMLIterationStartNodeData(const char* startTag, LONG recordId, LONG iteration) noexcept
+        : CXMLNodeDataBase(recordId), m_startTag(startTag), m_iteration(iteration)
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 
 private:
-    const WCHAR* m_startTemplate;
+    const char* m_startTag;
     LONG m_iteration;
 };

@@ -1,12 +1,10 @@
 #include "report/XMLRootRecords.h"
 
 #include "report/ResultsPrologue.h"
-#include "report/ResultsTemplates.h"
 #include "report/XmlSyntax.h"
 
-void CXMLStartRootNodeData::GetXMLText(CBstrString& text)
+void CXMLStartRootNodeData::GetXMLText(CXmlOutput& out)
 {
-    text.Empty();
     if (m_append)
         return;
     CBstrString zone(m_zoneName);
@@ -17,13 +15,17 @@ void CXMLStartRootNodeData::GetXMLText(CBstrString& text)
         CBstrString declaration;
         if (GetExternalDeclarationPath(path) && ReadDeclarationFile(path.c_str(), declaration) &&
             IsWellFormedXmlProlog(declaration.c_str())) {
+            CBstrString text;
             BuildResultsPrologueWith(declaration.c_str(), zone.c_str(), text);
+            out.Encoded(text.c_str());
             return;
         }
     }
+    CBstrString text;
     BuildResultsPrologue(m_level, zone.c_str(), text);
+    out.Encoded(text.c_str());
 }
 
-void CXMLEndRootNodeData::GetXMLText(CBstrString& text) { text = results_xml::kReportEnd; }
+void CXMLEndRootNodeData::GetXMLText(CXmlOutput& out) { out.Put("</Report>"); }
 
-void CXMLExitReport::GetXMLText(CBstrString& text) { text.Empty(); }
+void CXMLExitReport::GetXMLText(CXmlOutput&) {}

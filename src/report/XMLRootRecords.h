@@ -24,7 +24,7 @@ public:
         : m_append(append), m_level(level), m_zoneGiven(true), m_zoneName(std::move(timeZoneName))
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 
 private:
     bool m_append;
@@ -36,13 +36,13 @@ private:
 // "</Report>"; the writer ends after it.
 class CXMLEndRootNodeData : public CXMLNodeDataBase {
 public:
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
     bool IsExitRecord() const override { return true; }
 };
 
 // No text; the writer ends after it.
 class CXMLExitReport : public CXMLNodeDataBase {
 public:
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
     bool IsExitRecord() const override { return true; }
 };

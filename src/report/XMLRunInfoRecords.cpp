@@ -1,10 +1,5 @@
 #include "report/XMLRunInfoRecords.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-#include "report/XmlText.h"
-
-using namespace results_xml;
 
 CXMLGeneralNodeData::CXMLGeneralNodeData(CBstrString productName, CBstrString productVersion, CBstrString osName,
                                          CBstrString testLocation, CBstrString host, CBstrString server,
@@ -23,26 +18,20 @@ CXMLGeneralNodeData::CXMLGeneralNodeData(CBstrString productName, CBstrString pr
     }
 }
 
-void CXMLGeneralNodeData::GetXMLText(CBstrString& text)
+void CXMLGeneralNodeData::GetXMLText(CXmlOutput& out)
 {
-    CXmlSafeText product(m_productName, XmlPlace::Attribute);
-    CXmlSafeText version(m_productVersion, XmlPlace::Attribute);
-    CXmlSafeText os(m_osName, XmlPlace::Attribute);
-    CXmlSafeText host(m_host, XmlPlace::Attribute);
-    CBstrString attributes = FormatPiece(kGeneralAttributes, product.c_str(), version.c_str(), os.c_str(), host.c_str());
-    if (m_level == ProductLevel::Current && !m_server.IsEmpty()) {
-        CXmlSafeText server(m_server, XmlPlace::Attribute);
-        CXmlSafeText project(m_project, XmlPlace::Attribute);
-        attributes += FormatPiece(kGeneralVaultAttributes, server.c_str(), project.c_str());
-    }
-    CXmlSafeText location(m_testLocation, XmlPlace::CData);
-    CBstrString docLocation = FormatPiece(kDocLocation, location.c_str());
-    text.Format(kGeneral, attributes.c_str(), docLocation.c_str());
+    // "<General%s>%s</General>\r\n": the attributes (the vault ones only with
+    // a server), then "<DocLocation><![CDATA[%s]]></DocLocation>".
+    out.Put("<General productName=\"").Attribute(m_productName).Put("\" productVer=\"").Attribute(m_productVersion);
+    out.Put("\" os=\"").Attribute(m_osName).Put("\" host=\"").Attribute(m_host).Put("\"");
+    if (m_level == ProductLevel::Current && !m_server.IsEmpty())
+        out.Put(" vaultserver=\"").Attribute(m_server).Put("\" vaultproject=\"").Attribute(m_project).Put("\"");
+    out.Put("><DocLocation><![CDATA[").CData(m_testLocation).Put("]]></DocLocation></General>\r\n");
 }
 
-void CXMLAdditionalNodeData::GetXMLText(CBstrString& text)
+void CXMLAdditionalNodeData::GetXMLText(CXmlOutput& out)
 {
-    CXmlSafeText name(m_name, XmlPlace::CData);
-    CXmlSafeText value(m_value, XmlPlace::CData);
-    text.Format(kAdditionalInfo, name.c_str(), value.c_str());
+    out.Put("<AdditionalInfo>\r\n<AdditionalDataName><![CDATA[").CData(m_name);
+    out.Put("]]></AdditionalDataName>\r\n<AdditionalDataValue><![CDATA[").CData(m_value);
+    out.Put("]]></AdditionalDataValue>\r\n</AdditionalInfo>\r\n");
 }

@@ -13,7 +13,7 @@ public:
     CXMLGeneralNodeData(CBstrString productName, CBstrString productVersion, CBstrString osName,
                         CBstrString testLocation, CBstrString host, CBstrString server, CBstrString project,
                         ProductLevel level = ProductLevel::Current) noexcept;
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 
 private:
     CBstrString m_productName;
@@ -33,7 +33,7 @@ public:
         : m_name(std::move(name)), m_value(std::move(value))
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 
 private:
     CBstrString m_name;

@@ -2,12 +2,6 @@
 
 #include <cstdint>
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-#include "report/XmlText.h"
-
-using namespace results_xml;
-
 namespace {
 
 // The tick is written as the low 32 bits of its value, signed.
@@ -31,47 +25,49 @@ CXMLStartRegularPlainNodeData::CXMLStartRegularPlainNodeData(LONG recordId, CBst
 {
 }
 
-void CXMLStartRegularPlainNodeData::GetXMLText(CBstrString& text)
+void CXMLStartRegularPlainNodeData::GetXMLText(CXmlOutput& out)
 {
-    // The object and details texts never end their CDATA sections early.
-    m_objectText.Replace(kCDataEnd, kCDataEndReplacement);
-    m_details.Replace(kCDataEnd, kCDataEndReplacement);
-
-    CBstrString returnPiece;
-    if (!m_returnValue.IsEmpty()) {
-        CXmlSafeText safe(m_returnValue, XmlPlace::Attribute);
-        returnPiece = FormatPiece(kStepReturnValue, safe.c_str());
-    }
-    CXmlSafeText objectText(m_objectText, XmlPlace::CData);
-    CXmlSafeText details(m_details, XmlPlace::CData);
-    CXmlSafeText timeText(m_timeText, XmlPlace::CData);
-    text.Format(kStepStart, static_cast<int>(m_rID), returnPiece.c_str(), m_objectIsPlain ? W("") : kNotPlainText,
-                objectText.c_str(), m_detailsArePlain ? W("") : kNotPlainText, details.c_str(), timeText.c_str());
+    // "<Step rID=\"T%d\"%s>\r\n<Obj %s><![CDATA[%s]]></Obj>\r\n<Details %s><![CDATA[%s]]></Details>\r\n"
+    // "<Time><![CDATA[%s]]></Time>\r\n", then at the current level the time
+    // tick; the object and details texts never end their sections early
+    // ("]]>" is written "]]_").
+    out.Put("<Step rID=\"T").Number(m_rID).Put("\"");
+    if (!m_returnValue.IsEmpty())
+        out.Put(" retval=\"").Attribute(m_returnValue).Put("\"");
+    out.Put(">\r\n<Obj ");
+    if (!m_objectIsPlain)
+        out.Put("plainTxt=\"False\" ");
+    out.Put("><![CDATA[").StepCData(m_objectText).Put("]]></Obj>\r\n<Details ");
+    if (!m_detailsArePlain)
+        out.Put("plainTxt=\"False\" ");
+    out.Put("><![CDATA[").StepCData(m_details).Put("]]></Details>\r\n<Time><![CDATA[").CData(m_timeText);
+    out.Put("]]></Time>\r\n");
     if (m_level == ProductLevel::Current)
-        text += FormatPiece(kTimeTick, LowTickBits(m_timeTick));
+        out.Put("<TimeTick>").Number(LowTickBits(m_timeTick)).Put("</TimeTick>\r\n");
 }
 
 CXMLEndRegularPlainNodeData::CXMLEndRegularPlainNodeData(ProductLevel level) noexcept
-    : CXMLNodeEndData(kStepEnd, false, level)
+    : CXMLNodeEndData("</Step>\r\n", false, level)
 {
 }
 
-void CXMLStartHtmlNodeData::GetXMLText(CBstrString& text)
+void CXMLStartHtmlNodeData::GetXMLText(CXmlOutput& out)
 {
-    CXmlSafeText html(m_html, XmlPlace::CData);
-    text.Format(kHtmlStepStart, static_cast<int>(m_rID), html.c_str());
+    // "<HtmlStep rID=\"T%d\">\r\n<HTML><![CDATA[%s]]></HTML>\r\n" and the time tick.
+    out.Put("<HtmlStep rID=\"T").Number(m_rID).Put("\">\r\n<HTML><![CDATA[").CData(m_html).Put("]]></HTML>\r\n");
     if (m_level == ProductLevel::Current)
-        text += FormatPiece(kTimeTick, LowTickBits(m_timeTick));
+        out.Put("<TimeTick>").Number(LowTickBits(m_timeTick)).Put("</TimeTick>\r\n");
 }
 
 CXMLEndHtmlNodeData::CXMLEndHtmlNodeData(ProductLevel level) noexcept
-    : CXMLNodeEndData(kHtmlStepEnd, false, level)
+    : CXMLNodeEndData("</HtmlStep>\r\n", false, level)
 {
 }
 
-void CXMLDataTableNodeData::GetXMLText(CBstrString& text)
+void CXMLDataTableNodeData::GetXMLText(CXmlOutput& out)
 {
-    CBstrString nodeArgs;
-    m_nodeArgs.GetXMLText(nodeArgs);
-    text.Format(kDataTable, static_cast<int>(m_rID), nodeArgs.c_str());
+    // "<DT rID=\"T%d\">\r\n%s</DT>\r\n" with the node arguments.
+    out.Put("<DT rID=\"T").Number(m_rID).Put("\">\r\n");
+    m_nodeArgs.Write(out);
+    out.Put("</DT>\r\n");
 }

@@ -12,7 +12,12 @@ public:
     CXMLStartRegularPlainNodeData(LONG recordId, CBstrString details, CBstrString timeText, CBstrString returnValue,
                                   CBstrString objectText, bool objectIsPlain, bool detailsArePlain,
                                   LONGLONG timeTick, ProductLevel level = ProductLevel::Current) noexcept;
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
+    size_t PayloadBytes() const override
+    {
+        return (m_details.Length() + m_timeText.Length() + m_returnValue.Length() + m_objectText.Length()) *
+               sizeof(WCHAR);
+    }
 
 private:
     CBstrString m_details;
@@ -39,7 +44,8 @@ public:
         : CXMLNodeDataBase(recordId), m_html(std::move(html)), m_timeTick(timeTick), m_level(level)
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
+    size_t PayloadBytes() const override { return m_html.Length() * sizeof(WCHAR); }
 
 private:
     CBstrString m_html;
@@ -60,7 +66,7 @@ public:
         : CXMLNodeDataBase(recordId), m_nodeArgs(level)
     {
     }
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
     NodeArgsData* GetNodeArgs() override { return &m_nodeArgs; }
 
 private:

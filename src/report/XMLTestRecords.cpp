@@ -1,10 +1,5 @@
 #include "report/XMLTestRecords.h"
 
-#include "report/ResultsTemplates.h"
-#include "report/XmlPieces.h"
-#include "report/XmlText.h"
-
-using namespace results_xml;
 
 CXMLStartTestNodeData::CXMLStartTestNodeData(LONG recordId, CBstrString name, CBstrString resultName,
                                              CBstrString productName, CBstrString type, RunIdentity identity,
@@ -29,36 +24,35 @@ void CXMLStartTestNodeData::SetRunType(bool fromStep, bool batch, bool updateDes
     m_updateActiveScreen = updateActiveScreen;
 }
 
-void CXMLStartTestNodeData::GetXMLText(CBstrString& text)
+void CXMLStartTestNodeData::GetXMLText(CXmlOutput& out)
 {
-    bool isTest = m_type == kTestDocumentType;
-
-    CBstrString typePiece;
-    if (!isTest) {
-        CXmlSafeText type(m_type, XmlPlace::Attribute);
-        typePiece = FormatPiece(kDocType, type.c_str());
-    }
-    CXmlSafeText product(m_productName, XmlPlace::Attribute);
-    CBstrString productPiece = FormatPiece(kDocProductName, product.c_str());
-    CBstrString iterationPiece;
+    const bool isTest = m_type == W("Test");
+    // "<Doc%s>\r\n%s%s%s%s" with the attributes " rID=\"T%d\" %s %s %s" (the
+    // pieces " type= \"%s\" " unless a "Test", " productName= \"%s\" ",
+    // " BCIter= \"%d\" " when positive), DName, Res, the identity (a "Test"
+    // only) and RunType.
+    out.Put("<Doc rID=\"T").Number(m_rID).Put("\" ");
+    if (!isTest)
+        out.Put(" type= \"").Attribute(m_type).Put("\" ");
+    out.Put("  productName= \"").Attribute(m_productName).Put("\"  ");
     if (m_componentIteration > 0)
-        iterationPiece = FormatPiece(kDocComponentIteration, static_cast<int>(m_componentIteration));
-    CBstrString attributes = FormatPiece(kDocAttributes, static_cast<int>(m_rID), typePiece.c_str(),
-                                         productPiece.c_str(), iterationPiece.c_str());
-
-    CBstrString nameElement = CDataElement(kDName, m_name);
-    CBstrString resultElement = CDataElement(kRes, m_resultName);
-    CBstrString identity;
+        out.Put(" BCIter= \"").Number(m_componentIteration).Put("\" ");
+    out.Put(">\r\n<DName><![CDATA[").CData(m_name).Put("]]></DName>\r\n<Res><![CDATA[").CData(m_resultName);
+    out.Put("]]></Res>\r\n");
     if (isTest)
-        identity = RunIdentityElements(m_identity);
-
-    CBstrString runType;
-    if (m_fromStep || m_batch || m_updateDescriptions || m_updateCheckpoints || m_updateActiveScreen)
-        runType = FormatPiece(kRunType, m_fromStep ? kRunTypeFromStep : W(""), m_batch ? kRunTypeBatch : W(""),
-                              m_updateDescriptions ? kRunTypeUpdateDescriptions : W(""),
-                              m_updateCheckpoints ? kRunTypeUpdateCheckpoints : W(""),
-                              m_updateActiveScreen ? kRunTypeUpdateActiveScreen : W(""));
-
-    text.Format(kDocStart, attributes.c_str(), nameElement.c_str(), resultElement.c_str(), identity.c_str(),
-                runType.c_str());
+        WriteRunIdentity(m_identity, out);
+    if (m_fromStep || m_batch || m_updateDescriptions || m_updateCheckpoints || m_updateActiveScreen) {
+        out.Put("<RunType ");
+        if (m_fromStep)
+            out.Put("fmStep=\"True\" ");
+        if (m_batch)
+            out.Put("batch=\"True\" ");
+        if (m_updateDescriptions)
+            out.Put("upDesc=\"True\" ");
+        if (m_updateCheckpoints)
+            out.Put("upChk=\"True\" ");
+        if (m_updateActiveScreen)
+            out.Put("upAS=\"True\" ");
+        out.Put("/>");
+    }
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "report/ProductLevel.h"
-#include "report/ResultsTemplates.h"
 #include "report/RunIdentity.h"
 #include "report/XMLNodeDataBase.h"
 
@@ -16,7 +15,7 @@ public:
                           CBstrString type, RunIdentity identity, LONG componentIteration) noexcept;
     void SetRunType(bool fromStep, bool batch, bool updateDescriptions, bool updateCheckpoints,
                     bool updateActiveScreen) noexcept;
-    void GetXMLText(CBstrString& text) override;
+    void GetXMLText(CXmlOutput& out) override;
 
 private:
     CBstrString m_name;
@@ -36,7 +35,7 @@ private:
 class CXMLEndTestNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData(results_xml::kDocEnd, true, level)
+        : CXMLNodeEndData("</Doc>\r\n", true, level)
     {
     }
 };
@@ -45,7 +44,7 @@ public:
 class CXMLStartTestIterNodeData : public CXMLIterationStartNodeData {
 public:
     CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
-        : CXMLIterationStartNodeData(results_xml::kTestIterationStart, recordId, iteration)
+        : CXMLIterationStartNodeData("<DIter rID=\"T", recordId, iteration)
     {
     }
 };
@@ -54,7 +53,7 @@ public:
 class CXMLEndTestIterNodeData : public CXMLNodeEndData {
 public:
     explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData(results_xml::kTestIterationEnd, true, level)
+        : CXMLNodeEndData("</DIter>\r\n", true, level)
     {
     }
 };

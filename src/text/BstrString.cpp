@@ -44,7 +44,11 @@ CBstrString::CBstrString(const CBstrString& other) noexcept : m_str(other.Copy()
 
 CBstrString::CBstrString(CBstrString&& other) noexcept : m_str(other.m_str) { other.m_str = nullptr; }
 
-CBstrString::~CBstrString() { SysFreeString(m_str); }
+CBstrString::~CBstrString()
+{
+    if (m_str)
+        SysFreeString(m_str);
+}
 
 CBstrString& CBstrString::operator=(const CBstrString& other) noexcept
 {

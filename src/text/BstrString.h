@@ -38,7 +38,7 @@ public:
     // Never null: an empty text when the BSTR is null.
     const WCHAR* c_str() const noexcept;
     UINT Length() const noexcept { return SysStringLen(m_str); }
-    bool IsEmpty() const noexcept { return Length() == 0; }
+    bool IsEmpty() const noexcept { return !m_str || Length() == 0; }
     bool IsWellFormed() const noexcept;
 
     // ---- Ownership ----

@@ -38,6 +38,12 @@ enum : UINT {
     IDS_RESULTS_PATH_TOO_LONG = 34451, // the warning about a too long results folder path
     IDS_DISK_FULL_ON_DRIVE = 34452,    // the disk-space prompt naming the drive ("%s")
     IDS_DISK_FULL = 34453,             // the disk-space prompt without a drive
+    IDS_RESULTS_LOST = 34460,          // "The results could not be written completely: %s" (the reason)
+    IDS_LOST_FOLDER_IN_USE = 34461,    // the reason: another run writes into the folder
+    IDS_LOST_DISK_FULL = 34462,        // the reason: the disk is full
+    IDS_LOST_RESULTS_ERROR = 34463,    // the reason: Results.xml failed with error "%d"
+    IDS_LOST_NOT_A_REPORT = 34464,     // the reason: Results.xml is not a report
+    IDS_LOST_GENERAL_INFO = 34465,     // the reason: GeneralInfo.ini failed with error "%d"
 };
 
 // The module whose string table the library loads from: the one set by

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 
 #include "pal/com_object.h"
 
@@ -51,6 +52,9 @@ public:
     }
     STDMETHODIMP ShowMessage(BSTR text, LONG style, LONG a, LONG b, BSTR caption, LONG* answer) override
     {
+        // One message at a time, as a modal box shows them (the logging
+        // thread and the writer thread may both ask).
+        std::lock_guard<std::mutex> guard(m_owner.m_messageLock);
         HostMessage message;
         message.textIsNull = text == nullptr;
         if (text)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ public:
     bool Registered() const { return m_cookie != 0; }
 
     // The answer to each message (given the message and its number, 0 for the
-    // first); by default IDCANCEL.
+    // first); by default IDCANCEL. Messages are answered one at a time, on
+    // the thread that asks (the logger's writer thread too).
     std::function<LONG(const HostMessage&, size_t)> answer;
     // The "Installation Dir" value: VT_EMPTY unless set.
     VARIANT installationDir;
@@ -48,6 +50,7 @@ private:
     class Factory;
     Factory* m_factory = nullptr;
     DWORD m_cookie = 0;
+    std::mutex m_messageLock;
 };
 
 } // namespace test

@@ -552,12 +552,38 @@ void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr, c
 {
     ++m_statistics.failedCalls;
     std::string text = ErrorText();
-    m_console.Message("line " + std::to_string(line) + ": " + what + " failed: " + HresultText(hr) +
-                      (text.empty() ? "" : ": " + text) + (note.empty() ? "" : " (" + note + ")"));
+    // The note (why the call may have failed) names the line's own id, so a
+    // failure with a note is never a repeat.
+    std::string failure = what + " failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text) +
+                          (note.empty() ? "" : " (" + note + ")");
+    if (failure == m_lastFailure) {
+        ++m_repeatedFailures;
+        m_lastRepeatLine = line;
+        return;
+    }
+    TellRepeatedFailures();
+    m_lastFailure = failure;
+    m_console.Message("line " + std::to_string(line) + ": " + failure);
+    if (hr == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) && !m_toldFolderInUse) {
+        m_toldFolderInUse = true;
+        m_console.Message("annalist: another run is writing into the results folder \"" + Shown(m_resultsFolder) +
+                          "\"; the results of this replay are not written there");
+    }
+}
+
+void CReplayDriver::TellRepeatedFailures()
+{
+    if (m_repeatedFailures != 0)
+        m_console.Message("annalist: " + std::to_string(m_repeatedFailures) + " more call" +
+                          (m_repeatedFailures == 1 ? "" : "s") + " failed the same way (the last on line " +
+                          std::to_string(m_lastRepeatLine) + ")");
+    m_repeatedFailures = 0;
 }
 
 void CReplayDriver::Skipped(long line, const std::string& reason)
 {
+    TellRepeatedFailures();
+    m_lastFailure.clear();
     ++m_statistics.skippedLines;
     m_console.Message("line " + std::to_string(line) + ": " + reason + "; line skipped");
 }
@@ -715,6 +741,7 @@ void CReplayDriver::EndOpenRun()
 {
     if (m_runStartLine == 0)
         return;
+    TellRepeatedFailures();
     ++m_statistics.warnings;
     m_statistics.closedOpenRun = true;
     m_console.Warning(std::string("annalist: warning: ") +
@@ -799,9 +826,11 @@ int CReplayDriver::Run()
         if (readFailed)
             Fatal("cannot read the event log \"" + m_options.eventsFile + "\" after line " +
                   std::to_string(m_lastLine) + ": read error");
+        TellRepeatedFailures();
         ReportHiddenWarnings();
         EndOpenRun();
         m_logger.Release(); // a writer still running ends here
+        TellRepeatedFailures();
         m_statistics.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     if (!m_options.quiet)

@@ -5,7 +5,9 @@
 // ReportPath (the results folder), and Filter when --filter is given.
 //
 // A call that fails is reported on stderr with its line number, HRESULT and
-// the error text of the logger's error information, and the replay goes on;
+// the error text of the logger's error information, and the replay goes on
+// (failures that repeat the last one told, as every call does once the logger
+// has lost results, are counted and told as one line);
 // a line that cannot be read as a call is reported and skipped. A log that
 // ends inside a run ("StartRepLog" without its "EndRepLog") is ended as
 // "EndRepLog" would end it, with a warning. At the end the summary is printed
@@ -18,7 +20,7 @@
 // event started. A SetStatus that fails for the id of a step that the logger
 // did not record (the report filter or its type dropped it) says so. A
 // results folder that already holds results is warned about, or emptied
-// first with --clean (only when it is a results folder: see CleanResultsFolder).
+// first with --clean (only when it is a results folder: see CheckEarlierResults).
 // The event log "-" is standard input.
 //
 // An interrupt (Ctrl-C, SIGTERM) stops the replay after the line in progress
@@ -64,6 +66,8 @@ private:
     // Makes the call of one line; false when it failed or was skipped.
     bool Perform(const ReplayCall& call, long line);
     void CallFailed(long line, const std::string& what, HRESULT hr, const std::string& note = std::string());
+    // Tells how many failures were passed over as repeats of the last one told.
+    void TellRepeatedFailures();
     // The kinds of warnings about a line, each shown for the first few lines
     // only (the summary counts them all).
     enum WarningKind { IgnoredKey, UnknownType, UnreadKey, NoTime, UnknownParent, kWarningKinds };
@@ -111,6 +115,12 @@ private:
     std::string m_earlierResults;  // "Results.xml, GeneralInfo.ini" found in the results folder
     std::string m_earlierFolder;   // that folder, for display
     ReplayStatistics m_statistics;
+    // The last failure told, and the same failures met since (a logger that
+    // lost results fails every later call the same way: told once).
+    std::string m_lastFailure;
+    long m_repeatedFailures = 0;
+    long m_lastRepeatLine = 0;
+    bool m_toldFolderInUse = false;
     long m_shownWarnings[kWarningKinds] = {};
     long m_hiddenWarnings[kWarningKinds] = {};
     std::set<std::string> m_recordedTypes; // the step types the settings list

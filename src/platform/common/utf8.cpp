@@ -62,20 +62,36 @@ bool ReadLead(unsigned char lead, PalUtf8Rule rule, size_t& needed, uint32_t& co
 size_t PalUtf8Length(const WCHAR* text, size_t length) noexcept
 {
     size_t bytes = 0;
-    for (size_t i = 0, units = 0; i < length; i += units)
+    size_t i = 0;
+    while (i < length) {
+        // A run of ASCII (most text) counts one byte a unit.
+        if (static_cast<uint16_t>(text[i]) < 0x80) {
+            ++bytes;
+            ++i;
+            continue;
+        }
+        size_t units = 0;
         bytes += EncodedSize(NextCharacter(text, length, i, units));
+        i += units;
+    }
     return bytes;
 }
 
 size_t PalEncodeUtf8(const WCHAR* text, size_t length, char* out) noexcept
 {
     unsigned char* p = reinterpret_cast<unsigned char*>(out);
-    for (size_t i = 0, units = 0; i < length; i += units) {
+    size_t i = 0;
+    while (i < length) {
+        uint32_t unit = static_cast<uint16_t>(text[i]);
+        if (unit < 0x80) {
+            *p++ = static_cast<unsigned char>(unit);
+            ++i;
+            continue;
+        }
+        size_t units = 0;
         uint32_t code = NextCharacter(text, length, i, units);
+        i += units;
         switch (EncodedSize(code)) {
-        case 1:
-            *p++ = static_cast<unsigned char>(code);
-            break;
         case 2:
             *p++ = static_cast<unsigned char>(0xC0 | (code >> 6));
             *p++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
@@ -104,6 +120,14 @@ size_t PalDecodeUtf8(const char* bytes, size_t length, WCHAR* out, PalUtf8Rule r
     size_t i = 0;
     while (i < length) {
         unsigned char lead = text[i];
+        if (lead < 0x80) {
+            // ASCII stands for itself.
+            if (out)
+                out[count] = static_cast<WCHAR>(lead);
+            ++count;
+            ++i;
+            continue;
+        }
         uint32_t code = lead;
         size_t used = 1;
         bool valid = lead < 0x80;

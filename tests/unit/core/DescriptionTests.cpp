@@ -42,30 +42,30 @@ TEST(Description, TypedReadsConvertOrFallBackToTheDefault)
     ASSERT_TRUE(description.IsPresent());
 
     CBstrString text;
-    EXPECT_TRUE(description.ReadText(W("Name"), text));
+    EXPECT_TRUE(description.ReadText(CDescriptionKey(W("Name")), text));
     EXPECT_TRUE(text == W("Login"));
-    EXPECT_TRUE(description.ReadText(W("Number"), text));
+    EXPECT_TRUE(description.ReadText(CDescriptionKey(W("Number")), text));
     EXPECT_TRUE(text == W("12"));
-    EXPECT_FALSE(description.ReadText(W("Missing"), text, W("fallback")));
+    EXPECT_FALSE(description.ReadText(CDescriptionKey(W("Missing")), text, W("fallback")));
     EXPECT_TRUE(text == W("fallback"));
 
     LONG number = -5;
-    EXPECT_TRUE(description.ReadInt(W("Seven"), number, 0));
+    EXPECT_TRUE(description.ReadInt(CDescriptionKey(W("Seven")), number, 0));
     EXPECT_EQ(7, number);
     // A value that does not convert counts as absent: the default stands.
-    EXPECT_FALSE(description.ReadInt(W("Letters"), number, 2));
+    EXPECT_FALSE(description.ReadInt(CDescriptionKey(W("Letters")), number, 2));
     EXPECT_EQ(2, number);
-    EXPECT_FALSE(description.ReadInt(W("Missing"), number, 0));
+    EXPECT_FALSE(description.ReadInt(CDescriptionKey(W("Missing")), number, 0));
     EXPECT_EQ(0, number);
 
     bool flag = false;
-    EXPECT_TRUE(description.ReadFlag(W("On"), flag, false));
+    EXPECT_TRUE(description.ReadFlag(CDescriptionKey(W("On")), flag, false));
     EXPECT_TRUE(flag);
-    EXPECT_TRUE(description.ReadFlag(W("TrueText"), flag, false));
+    EXPECT_TRUE(description.ReadFlag(CDescriptionKey(W("TrueText")), flag, false));
     EXPECT_TRUE(flag);
-    EXPECT_TRUE(description.ReadFlag(W("Number"), flag, false));
+    EXPECT_TRUE(description.ReadFlag(CDescriptionKey(W("Number")), flag, false));
     EXPECT_TRUE(flag);
-    EXPECT_FALSE(description.ReadFlag(W("Letters"), flag, true));
+    EXPECT_FALSE(description.ReadFlag(CDescriptionKey(W("Letters")), flag, true));
     EXPECT_TRUE(flag);
 
     // Reading never adds a key.
@@ -81,14 +81,14 @@ TEST(Description, ValuesGivenByReferenceAreReadThroughTheReference)
     CDescription description(values.Dispatch());
 
     LONG status = 2;
-    EXPECT_TRUE(description.ReadInt(W("Status"), status, 2));
+    EXPECT_TRUE(description.ReadInt(CDescriptionKey(W("Status")), status, 2));
     EXPECT_EQ(7, status);
     CBstrString text;
-    EXPECT_TRUE(description.ReadText(W("NodeName"), text));
+    EXPECT_TRUE(description.ReadText(CDescriptionKey(W("NodeName")), text));
     EXPECT_TRUE(text == W("Page1"));
 
     CVariantValue raw;
-    description.ReadRaw(W("NodeName"), raw.Get());
+    description.ReadRaw(CDescriptionKey(W("NodeName")), raw.Get());
     ASSERT_EQ(VT_BSTR, raw.Type());
     EXPECT_TRUE(CBstrString::FromBstr(V_BSTR(raw.Get())) == W("Page1"));
 }
@@ -98,7 +98,7 @@ TEST(Description, RawReadOfAMissingKeyAddsItAsTheDictionaryDoes)
     CTestDescription values;
     CDescription description(values.Dispatch());
     CVariantValue raw;
-    description.ReadRaw(W("ViewType"), raw.Get());
+    description.ReadRaw(CDescriptionKey(W("ViewType")), raw.Get());
     EXPECT_EQ(VT_EMPTY, raw.Type());
     EXPECT_TRUE(values.Has("ViewType"));
 }
@@ -113,12 +113,12 @@ TEST(Description, AnObjectWithoutTheDictionaryInterfaceIsNoDescription)
     EXPECT_FALSE(none.IsPresent());
 
     LONG number = 0;
-    EXPECT_FALSE(description.ReadInt(W("Status"), number, 2));
+    EXPECT_FALSE(description.ReadInt(CDescriptionKey(W("Status")), number, 2));
     EXPECT_EQ(2, number);
-    EXPECT_FALSE(description.Has(W("Status")));
-    description.WriteInt(W("Status"), 1); // nothing to write into, nothing happens
+    EXPECT_FALSE(description.Has(CDescriptionKey(W("Status"))));
+    description.WriteInt(CDescriptionKey(W("Status")), 1); // nothing to write into, nothing happens
     CVariantValue raw;
-    description.ReadRaw(W("ViewType"), raw.Get());
+    description.ReadRaw(CDescriptionKey(W("ViewType")), raw.Get());
     EXPECT_EQ(VT_EMPTY, raw.Type());
 }
 

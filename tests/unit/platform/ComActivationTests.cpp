@@ -209,6 +209,9 @@ TEST(ComActivation, ServerNamesAreFoundLikeWindowsNames)
     if (!test::PosixPlatformLayer())
         GTEST_SKIP() << "the test server is a shared object of the native builds";
     CPrivateRegistry registry;
+    // Asked before the server is loaded (when this test runs first), the
+    // module is not found; once loaded it is, although the answer was known.
+    GetModuleHandleW(W("ComActivationServer.so"));
     // A bare file name: beside the library (here the test program, which
     // holds the library's code).
     {
@@ -217,6 +220,7 @@ TEST(ComActivation, ServerNamesAreFoundLikeWindowsNames)
         ASSERT_EQ(CreateAnswer(kServerClass, CLSCTX_INPROC_SERVER, &answer), S_OK);
         answer->Release();
     }
+    EXPECT_NE(nullptr, GetModuleHandleW(W("ComActivationServer.so")));
     // A path written with backslashes.
     {
         WideString path = ServerPath();

@@ -3,6 +3,7 @@
 // alike through IDictionary and through IDispatch::Invoke by DISPID.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "pal/pal.h"
@@ -157,6 +158,42 @@ TEST_F(DictionaryTest, AddOfAnExistingKeyAndRemoveOfAMissingOneFail)
     EXPECT_EQ(m_dictionary->RemoveAll(), S_OK);
     EXPECT_EQ(Count(), 0);
     EXPECT_FALSE(Exists(W("a")));
+}
+
+// Large dictionaries are looked up through an index: keys are still found
+// (and missing ones not) after removals from the middle, renames, and long keys.
+TEST_F(DictionaryTest, ManyKeysAfterRemovalsAndRenames)
+{
+    auto name = [](int i) {
+        WideString text = PAL_AsciiToWide(("Key number " + std::to_string(i)).c_str());
+        if (i % 7 == 0)
+            text += PAL_AsciiToWide(" with a name longer than the entry keeps inside itself");
+        return text;
+    };
+    const int count = 300;
+    for (int i = 0; i < count; ++i)
+        ASSERT_EQ(Add(name(i).c_str(), i), S_OK);
+    for (int i = 0; i < count; i += 3) {
+        ScopedVariant key;
+        key.Bstr(name(i).c_str());
+        ASSERT_EQ(m_dictionary->Remove(key.get()), S_OK);
+    }
+    ScopedVariant from, to;
+    from.Bstr(name(1).c_str());
+    to.Bstr(W("renamed"));
+    ASSERT_EQ(m_dictionary->put_Key(from.get(), to.get()), S_OK);
+    EXPECT_EQ(Count(), count - (count + 2) / 3);
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Exists(name(i).c_str()), i % 3 != 0 && i != 1);
+        if (i % 3 != 0 && i != 1) {
+            EXPECT_EQ(ItemText(name(i).c_str()), std::to_string(i));
+        }
+    }
+    EXPECT_EQ(ItemText(W("renamed")), "1");
+    EXPECT_EQ(Add(name(2).c_str(), 0), CTL_E_KEY_ALREADY_EXISTS);
+    ASSERT_EQ(Add(name(3).c_str(), 3), S_OK);
+    EXPECT_EQ(ItemText(name(3).c_str()), "3");
 }
 
 TEST_F(DictionaryTest, BinaryComparisonOfKeys)

@@ -291,3 +291,98 @@ TEST(Files, ShareModesBetweenHandles)
     EXPECT_FALSE(test::FileExists(folder.Path() / "shared.bin"));
     EXPECT_FALSE(DeleteFileW(path.c_str()));
 }
+
+TEST(Files, AStreamThatDeniesWritingKeepsOtherWritersOut)
+{
+    test::TempFolder folder;
+    WideString path = Join(folder.Wide(), "Results.xml");
+    test::WriteFileBytes(folder.Path() / "Results.xml", "kept");
+
+    FILE* owner = _wfsopen(path.c_str(), W("ab"), _SH_DENYWR);
+    ASSERT_NE(owner, nullptr);
+    // A second writer is refused, whatever it opens with, and a refused "wb"
+    // truncates nothing.
+    SetLastError(0);
+    errno = 0;
+    EXPECT_EQ(_wfsopen(path.c_str(), W("ab"), _SH_DENYWR), nullptr);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(_wfsopen(path.c_str(), W("wb"), _SH_DENYNO), nullptr);
+    FILE* second = nullptr;
+    EXPECT_EQ(_wfopen_s(&second, path.c_str(), W("wb")), EACCES);
+    EXPECT_EQ(second, nullptr);
+    {
+        FileHandle sharing(Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+        EXPECT_FALSE(sharing.Valid());
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    }
+    // Readers are let in.
+    FILE* reader = _wfsopen(path.c_str(), W("rb"), _SH_DENYNO);
+    EXPECT_NE(reader, nullptr);
+    if (reader)
+        std::fclose(reader);
+    EXPECT_EQ(std::fputs(" and more", owner), 1);
+    std::fclose(owner);
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() / "Results.xml"), "kept and more");
+
+    // Free again once closed; an unshared handle keeps the stream out in turn.
+    {
+        FileHandle handle(Open(path, GENERIC_WRITE, 0, OPEN_EXISTING));
+        ASSERT_TRUE(handle.Valid());
+        EXPECT_EQ(_wfsopen(path.c_str(), W("ab"), _SH_DENYWR), nullptr);
+    }
+    second = _wfsopen(path.c_str(), W("wb"), _SH_DENYWR);
+    ASSERT_NE(second, nullptr);
+    std::fclose(second);
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() / "Results.xml"), "");
+}
+
+TEST(Files, StreamsAreCutBackAndPositionedBeyondTwoGigabytes)
+{
+    test::TempFolder folder;
+    WideString path = Join(folder.Wide(), "cut.bin");
+    FILE* file = nullptr;
+    ASSERT_EQ(_wfopen_s(&file, path.c_str(), W("wb")), 0);
+    std::fputs("0123456789", file);
+    std::fflush(file);
+    // Cut back to 4 bytes, then go on writing there.
+    EXPECT_EQ(_chsize_s(_fileno(file), 4), 0);
+    EXPECT_EQ(_fseeki64(file, 0, SEEK_END), 0);
+    EXPECT_EQ(_ftelli64(file), 4);
+    std::fputs("ab", file);
+    // A position past 2^31 (a sparse file).
+    const long long far = 3LL * 1024 * 1024 * 1024;
+    EXPECT_EQ(_fseeki64(file, far, SEEK_SET), 0);
+    EXPECT_EQ(_ftelli64(file), far);
+    EXPECT_EQ(_chsize_s(_fileno(file), 6), 0);
+    std::fclose(file);
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() / "cut.bin"), "0123ab");
+}
+
+TEST(Files, MoveReplacesAFileInOneStep)
+{
+    test::TempFolder folder;
+    WideString from = Join(folder.Wide(), "GeneralInfo.ini.tmp");
+    WideString to = Join(folder.Wide(), "GeneralInfo.ini");
+    test::WriteFileBytes(folder.Path() / "GeneralInfo.ini.tmp", "new");
+    test::WriteFileBytes(folder.Path() / "GeneralInfo.ini", "old");
+
+    // Without MOVEFILE_REPLACE_EXISTING an existing name is kept.
+    EXPECT_FALSE(MoveFileExW(from.c_str(), to.c_str(), 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() / "GeneralInfo.ini"), "old");
+
+    EXPECT_TRUE(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() / "GeneralInfo.ini"), "new");
+    EXPECT_FALSE(test::FileExists(folder.Path() / "GeneralInfo.ini.tmp"));
+
+    // A missing file; a new name in a missing folder; a fresh name.
+    EXPECT_FALSE(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    WideString inMissing = Join(folder.Wide(), "missing/GeneralInfo.ini");
+    EXPECT_FALSE(MoveFileExW(to.c_str(), inMissing.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+    WideString fresh = Join(folder.Wide(), "fresh.ini");
+    EXPECT_TRUE(MoveFileExW(to.c_str(), fresh.c_str(), 0));
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() / "fresh.ini"), "new");
+}

@@ -6,9 +6,11 @@
 
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "pal/pal.h"
+#include "support/PlatformTestSupport.h"
 
 namespace {
 
@@ -222,4 +224,88 @@ TEST_F(TimeZone, DaylightTimeFollowsTheZoneRules)
     ASSERT_TRUE(UseZone(W("JST-9"), -540));
     EXPECT_EQ(GetTimeZoneInformation(&info), static_cast<DWORD>(TIME_ZONE_ID_UNKNOWN));
     EXPECT_EQ(WideString(info.StandardName), W("JST"));
+}
+
+namespace {
+
+// The wall-clock fields of a count of seconds taken as UTC: a local time
+// stepped minute by minute, whether the zone has it once, twice or not at all.
+struct tm WallClock(long long seconds)
+{
+    time_t at = static_cast<time_t>(seconds);
+    struct tm fields;
+    std::memset(&fields, 0, sizeof(fields));
+    struct tm* made = gmtime(&at);
+    if (made)
+        fields = *made;
+    fields.tm_isdst = -1;
+    return fields;
+}
+
+long long WallSeconds(const struct tm& fields)
+{
+    return DaysFromCivil(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday) * 86400 + fields.tm_hour * 3600 +
+           fields.tm_min * 60 + fields.tm_sec;
+}
+
+// _mktime64 and the C runtime's own mktime on the same local time: the same
+// second (or both refusing it) and the same normalised fields.
+void ExpectSameConversion(const struct tm& wall)
+{
+    struct tm ours = wall;
+    struct tm reference = wall;
+    __time64_t converted = _mktime64(&ours);
+    time_t expected = mktime(&reference);
+    if (expected < 0 || static_cast<long long>(expected) > 32535215999LL) {
+        EXPECT_EQ(converted, -1);
+        return;
+    }
+    ASSERT_EQ(converted, static_cast<__time64_t>(expected))
+        << (wall.tm_year + 1900) << "-" << (wall.tm_mon + 1) << "-" << wall.tm_mday << " " << wall.tm_hour << ":"
+        << wall.tm_min << ":" << wall.tm_sec;
+    EXPECT_EQ(WallSeconds(ours), WallSeconds(reference));
+    EXPECT_EQ(ours.tm_isdst, reference.tm_isdst);
+    EXPECT_EQ(ours.tm_wday, reference.tm_wday);
+    EXPECT_EQ(ours.tm_yday, reference.tm_yday);
+}
+
+} // namespace
+
+// The conversion of a local time keeps what it learnt about the zone between
+// calls; its answers must be the C runtime's, to the second, on both sides of
+// every change between standard and daylight time (skipped and repeated
+// hours, half-hour and two-hour shifts, daylight time in winter), and
+// whenever the zone itself changes.
+TEST_F(TimeZone, Mktime64AgreesWithTheRuntimeAcrossZoneChanges)
+{
+    if (!test::PosixPlatformLayer())
+        GTEST_SKIP() << "the zones are named as the POSIX zone database names them";
+    const WCHAR* const zones[] = {W("America/New_York"), W("Europe/London"),    W("Europe/Dublin"),
+                                  W("Australia/Lord_Howe"), W("Pacific/Chatham"), W("America/Sao_Paulo"),
+                                  W("Antarctica/Troll"),    W("Asia/Kolkata"),    W("EST5EDT,M3.2.0,M11.1.0")};
+    const int years[] = {1971, 1996, 2007, 2024, 2037};
+    for (const WCHAR* zone : zones) {
+        SCOPED_TRACE(std::string(zone, zone + PAL_wcslen(zone)));
+        SetEnvironmentVariableW(W("TZ"), zone);
+        _tzset();
+        for (int year : years) {
+            long long first = DaysFromCivil(year, 1, 1) * 86400;
+            long long last = DaysFromCivil(year + 1, 1, 1) * 86400;
+            // Every hour of the year, at a varying minute and second.
+            for (long long wall = first; wall < last; wall += 3600 + 61)
+                ExpectSameConversion(WallClock(wall));
+            // Every minute around each change of the zone's offset (an hour
+            // whose end is not an hour after its start).
+            for (long long wall = first; wall < last; wall += 3600) {
+                struct tm start = WallClock(wall);
+                struct tm end = WallClock(wall + 3600);
+                if (mktime(&end) - mktime(&start) == 3600)
+                    continue;
+                for (long long minute = wall - 4 * 3600; minute <= wall + 5 * 3600; minute += 60) {
+                    ExpectSameConversion(WallClock(minute));
+                    ExpectSameConversion(WallClock(minute + 59));
+                }
+            }
+        }
+    }
 }

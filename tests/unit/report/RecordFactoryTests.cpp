@@ -382,28 +382,34 @@ TEST_F(RecordFactoryTest, PauseAndAppendContinueTheSameFile)
     EXPECT_EQ(std::count(all.begin(), all.end(), '\xEF'), 1);
 }
 
-TEST_F(RecordFactoryTest, AppendingToAMissingFileCreatesItWithoutPrologue)
+TEST_F(RecordFactoryTest, AppendingToAMissingFileBeginsANewReport)
 {
+    // Nothing to continue: the file gets its prologue, and an end of a
+    // business process that is not in it is not written.
     state.appendMode = true;
     CRecordFactory factory(state, run, level);
     ASSERT_TRUE(factory.StartWriter(Folder()));
-    ASSERT_TRUE(factory.QueueReportRecord(xrkEndBPT, nullptr));
+    EXPECT_FALSE(factory.QueueReportRecord(xrkEndBPT, nullptr));
     factory.StopWriter(xrkCloseAndExit);
-    EXPECT_EQ(Results(), "</BPT>");
+    EXPECT_EQ(Results(), "\xEF\xBB\xBF" + test::TextOf(*std::make_unique<CXMLStartRootNodeData>(false, level)));
+    EXPECT_EQ(factory.TakeLossError(), 0u);
 }
 
 TEST_F(RecordFactoryTest, AResultsFileThatCannotBeOpened)
 {
     std::string missing = test::Utf16ToUtf8(folder.Wide()) + "\\no such folder";
     CRecordFactory factory(state, run, level);
-    ASSERT_TRUE(factory.StartWriter(CResultsFolder(test::Utf8ToUtf16(missing).c_str())));
+    EXPECT_FALSE(factory.StartWriter(CResultsFolder(test::Utf8ToUtf16(missing).c_str())));
     StartTestAndAction(factory);
     ASSERT_TRUE(factory.QueueReportRecord(xrkStartStep, Register(factory, 3, 2, 3, "Replay", "S")));
-    // Stopping returns at once; the queued records are freed, not written.
+    // Stopping returns at once; the queued records are freed, not written,
+    // and the loss is told once.
     factory.StopWriter(xrkEndRoot);
     EXPECT_FALSE(test::FileExists(folder.Path() / "no such folder" / "Results.xml"));
     EXPECT_EQ(run.NodeCount(), 0u);
     EXPECT_FALSE(factory.IsWriterRunning());
+    EXPECT_EQ(factory.TakeLossError(), DWORD(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(factory.TakeLossError(), 0u);
 }
 
 TEST_F(RecordFactoryTest, RecordsAfterTheWriterEndedAreFreed)

@@ -10,6 +10,7 @@
 
 #include "report/NodeArgsData.h"
 #include "report/SummaryData.h"
+#include "report/RecordEncoding.h"
 #include "report/XMLNodeDataBase.h"
 #include "support/TestSupport.h"
 #include "support/XmlCheck.h"
@@ -23,34 +24,33 @@ inline std::string Utf8Of(const CBstrString& text)
     return Utf16ToUtf8(WideString(text.c_str(), PAL_wcslen(text.c_str())));
 }
 
+inline std::string BytesOf(const CXmlOutput& output)
+{
+    return output.IsEmpty() ? std::string() : std::string(output.Data(), output.Size());
+}
+
 // The record's text as the writer encodes it.
 inline std::string EncodedText(CXMLNodeDataBase& record)
 {
-    CBstrString text;
-    record.GetXMLText(text);
-    size_t size = WideToUtf8(text.c_str(), nullptr, 0);
-    if (size <= 1)
-        return std::string();
-    std::string bytes(size, '\0');
-    WideToUtf8(text.c_str(), &bytes[0], size);
-    bytes.resize(size - 1);
-    return bytes;
+    CXmlOutput output;
+    EncodeRecord(record, output);
+    return BytesOf(output);
 }
 
 inline std::string TextOf(CXMLNodeDataBase& record) { return EncodedText(record); }
 
 inline std::string TextOf(const NodeArgsData& nodeArgs)
 {
-    CBstrString text;
-    nodeArgs.GetXMLText(text);
-    return Utf8Of(text);
+    CXmlOutput output;
+    nodeArgs.Write(output);
+    return BytesOf(output);
 }
 
 inline std::string TextOf(const SummaryData& summary)
 {
-    CBstrString text;
-    summary.GetXMLText(text);
-    return Utf8Of(text);
+    CXmlOutput output;
+    summary.Write(output);
+    return BytesOf(output);
 }
 
 // A UTF-16 text from UTF-8 (for test values).

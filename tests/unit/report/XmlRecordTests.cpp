@@ -97,7 +97,7 @@ TEST(NodeArgsText, Panes)
     args.SetBottomPane(W(""), W("p"), W("w"), W("h"));
     EXPECT_EQ(TextOf(args), start + "</NodeArgs>\r\n");
 
-    args.topPanePath = W("top.html");
+    args.SetTopPanePath(W("top.html"));
     args.SetBottomPane(W("HTML"), W("p"), W("w"), W("h"));
     EXPECT_EQ(TextOf(args), start + "<TopPane>\r\n<Path><![CDATA[top.html]]></Path>\r\n</TopPane>\r\n"
                                     "<BtmPane vType=\"HTML\">\r\n<Path><![CDATA[p]]></Path>\r\n<WR><![CDATA[w]]></WR>\r\n"

@@ -3,12 +3,18 @@
 // holder of the whole project, above the platform layer as in it.
 #pragma once
 
+#include <cstring>
+
 #include "pal/pal.h"
 
 class CVariantValue {
 public:
-    CVariantValue() noexcept { VariantInit(&m_value); }
-    ~CVariantValue() { VariantClear(&m_value); }
+    CVariantValue() noexcept { std::memset(&m_value, 0, sizeof(m_value)); } // VT_EMPTY
+    ~CVariantValue()
+    {
+        if (V_VT(&m_value) != VT_EMPTY)
+            VariantClear(&m_value);
+    }
     CVariantValue(const CVariantValue&) = delete;
     CVariantValue& operator=(const CVariantValue&) = delete;
 

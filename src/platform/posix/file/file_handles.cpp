@@ -1,6 +1,7 @@
 // Files opened by handle: CreateFileW and the calls on its handles, with the
-// Windows share modes enforced between the handles of this process; and
-// DeleteFileW, which the share modes also govern.
+// Windows share modes enforced between the handles of this process (and
+// between writers of every process, see file/write_lock.h); and DeleteFileW,
+// which the share modes also govern.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "kernel/errno_map.h"
 #include "kernel/handle.h"
 #include "file/path.h"
+#include "file/write_lock.h"
 #include "kernel/live_objects.h"
 
 namespace {
@@ -136,6 +138,11 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
         if (!violation)
             PalLive<PalFile>().objects.insert(file);
     }
+    // Writers of other processes (and streams of this one) are kept apart by
+    // the write lock.
+    if (!violation && mode.write)
+        violation = !PalTakeWriteLock(fd, (mode.share & FILE_SHARE_WRITE) ? PalWriteLock::Shared
+                                                                          : PalWriteLock::Exclusive);
     if (violation) {
         delete file; // closes the descriptor
         SetLastError(ERROR_SHARING_VIOLATION);

@@ -8,10 +8,13 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstddef>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "pal/utf8.h"
 
@@ -117,18 +120,59 @@ std::string LoadedObjectPathByFileName(const std::string& file)
 
 } // namespace
 
-PalModule* PalFindLoadedSharedObject(const WCHAR* name)
+namespace {
+
+// The loader's counts of objects added to and removed from the process;
+// they change whenever the set of loaded objects may have changed. False
+// when the C library does not give them.
+struct LoadCounts {
+    unsigned long long adds = 0;
+    unsigned long long subs = 0;
+    bool operator==(const LoadCounts& other) const { return adds == other.adds && subs == other.subs; }
+};
+
+bool CurrentLoadCounts(LoadCounts& counts)
 {
-    if (!name || !*name) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
+    struct Read {
+        LoadCounts counts;
+        bool known = false;
+    } read;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t size, void* data) -> int {
+            Read* out = static_cast<Read*>(data);
+            if (size >= offsetof(dl_phdr_info, dlpi_subs) + sizeof(info->dlpi_subs)) {
+                out->counts.adds = info->dlpi_adds;
+                out->counts.subs = info->dlpi_subs;
+                out->known = true;
+            }
+            return 1; // the first object tells
+        },
+        &read);
+    counts = read.counts;
+    return read.known;
+}
+
+// The answers given since the loaded objects last changed: name -> module
+// (null: not loaded). The host asks for the same few names with every event,
+// so they are answered from here until an object is loaded or unloaded.
+struct KnownAnswers {
+    LoadCounts counts;
+    std::vector<std::pair<WideString, PalModule*>> answers;
+};
+
+KnownAnswers& Answers()
+{
+    static KnownAnswers* answers = new KnownAnswers();
+    return *answers;
+}
+
+// The module for the name, found in the process's loaded objects.
+PalModule* LookUpLoadedSharedObject(const WCHAR* name)
+{
     std::string file = SharedObjectFileName(name);
     std::string path = file.find('/') == std::string::npos ? LoadedObjectPathByFileName(file) : LoadedObjectPath(file);
-    if (path.empty()) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
+    if (path.empty())
         return nullptr;
-    }
 
     std::lock_guard<std::mutex> guard(SharedObjectLock());
     PalModule*& module = SharedObjectModules()[path];
@@ -136,6 +180,52 @@ PalModule* PalFindLoadedSharedObject(const WCHAR* name)
         module = new PalSharedObjectModule(path);
         PalRegisterModule(module);
     }
+    return module;
+}
+
+} // namespace
+
+PalModule* PalFindLoadedSharedObject(const WCHAR* name)
+{
+    if (!name || !*name) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    LoadCounts counts;
+    const bool countsKnown = CurrentLoadCounts(counts);
+    PalModule* module = nullptr;
+    bool answered = false;
+    if (countsKnown) {
+        std::lock_guard<std::mutex> guard(SharedObjectLock());
+        KnownAnswers& known = Answers();
+        if (!(known.counts == counts)) {
+            known.answers.clear();
+            known.counts = counts;
+        }
+        for (const auto& answer : known.answers) {
+            if (PAL_wcscmp(answer.first.c_str(), name) == 0) {
+                module = answer.second;
+                answered = true;
+                break;
+            }
+        }
+    }
+    if (!answered) {
+        module = LookUpLoadedSharedObject(name);
+        if (countsKnown) {
+            std::lock_guard<std::mutex> guard(SharedObjectLock());
+            KnownAnswers& known = Answers();
+            if (known.counts == counts) {
+                try {
+                    known.answers.emplace_back(WideString(name), module);
+                } catch (...) {
+                    // Answered again next time.
+                }
+            }
+        }
+    }
+    if (!module)
+        SetLastError(ERROR_MOD_NOT_FOUND);
     return module;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "kernel/time_zone.h"
 #include "pal/pal.h"
 #include "pal/utf8.h"
 
@@ -36,5 +37,7 @@ extern "C" BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (name == "TZ")
+        PalZoneSettingChanged();
     return TRUE;
 }

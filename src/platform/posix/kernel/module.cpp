@@ -43,13 +43,35 @@ WideString BaseNameUpper(const WideString& path)
     return name;
 }
 
-bool ModuleHasName(PalModule* module, const WideString& wanted)
+// The upper-case file name of a module of the process (its file does not
+// change while the process runs); empty when it has none.
+WideString ModuleNameUpper(PalModule* module)
 {
     std::string path;
     if (!module || !module->FilePath(path))
+        return WideString();
+    return BaseNameUpper(PalFromUtf8(path.c_str()));
+}
+
+// Whether the file name of `wanted` (a path or a name, any case) names the
+// module whose upper-case file name is `own`: the same name, or the name
+// without the ".SO" of a shared library.
+bool IsModuleName(const WCHAR* wanted, const WideString& own)
+{
+    if (own.empty())
         return false;
-    WideString own = BaseNameUpper(PalFromUtf8(path.c_str()));
-    return own == wanted || own == wanted + W(".SO");
+    const WCHAR* name = wanted;
+    const WCHAR* end = wanted;
+    for (; *end; ++end)
+        if (*end == '/' || *end == '\\')
+            name = end + 1;
+    size_t length = static_cast<size_t>(end - name);
+    if (length != own.size() && !(length + 3 == own.size() && own.compare(length, 3, W(".SO")) == 0))
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        if (PAL_towupper(name[i]) != own[i])
+            return false;
+    return true;
 }
 
 } // namespace
@@ -59,10 +81,11 @@ extern "C" HMODULE GetModuleHandleW(LPCWSTR lpModuleName)
     if (!lpModuleName)
         return PalExecutableModule();
     // The library and the executable are known by their file names.
-    WideString wanted = BaseNameUpper(lpModuleName);
-    if (ModuleHasName(PalLibraryModule(), wanted))
+    static const WideString libraryName = ModuleNameUpper(PalLibraryModule());
+    static const WideString executableName = ModuleNameUpper(PalExecutableModule());
+    if (IsModuleName(lpModuleName, libraryName))
         return PalLibraryModule();
-    if (ModuleHasName(PalExecutableModule(), wanted))
+    if (IsModuleName(lpModuleName, executableName))
         return PalExecutableModule();
     return PalFindLoadedSharedObject(lpModuleName);
 }

@@ -1,10 +1,21 @@
 // The current time, the time zone and _mktime64, from the C library's clock
 // and zone (TZ, or the system's zone).
+//
+// The zone is read again (tzset, which looks at TZ and at the zone file)
+// when TZ is changed through SetEnvironmentVariableW and otherwise at most
+// once a second, not on every call:
+// the logger asks for the local time and converts a local time with every
+// step. Between two readings the conversions are answered from what the
+// last one found: the local fields of the current second, and the UTC start
+// of an hour of local time that no zone change comes near.
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <atomic>
+#include <mutex>
 
 #include "pal/pal.h"
+#include "kernel/time_zone.h"
 #include "pal/utf8.h"
 
 namespace {
@@ -91,15 +102,137 @@ void SetTransitionDate(SYSTEMTIME& out, time_t at, long offsetBefore)
 // The latest time _mktime64 accepts: 3000-12-31 23:59:59 UTC.
 const __time64_t kLatestTime64 = 32535215999LL;
 
+// The zone as last read: each reading has a number of its own, which the
+// answers kept from an earlier reading are checked against. The second of
+// the reading and its number are read without the lock by the callers that
+// find the reading current.
+struct ZoneReading {
+    std::mutex lock;
+    std::atomic<time_t> readAt{-1};
+    std::atomic<unsigned long> number{0};
+    // Set by SetEnvironmentVariableW when it changes TZ.
+    std::atomic<bool> stale{true};
+};
+
+ZoneReading& Zone()
+{
+    static ZoneReading* zone = new ZoneReading();
+    return *zone;
+}
+
+// Reads the zone again when `force`, when TZ has been changed through
+// SetEnvironmentVariableW since the last reading, or when the second `now`
+// differs from the one of that reading (so a change made otherwise is seen
+// within a second); returns the number of the reading in force.
+unsigned long CurrentZone(time_t now, bool force = false)
+{
+    ZoneReading& zone = Zone();
+    if (!force && !zone.stale.load(std::memory_order_acquire) && zone.readAt.load(std::memory_order_acquire) == now)
+        return zone.number.load(std::memory_order_acquire);
+    std::lock_guard<std::mutex> guard(zone.lock);
+    if (force || zone.stale.exchange(false) || zone.readAt.load() != now) {
+        tzset();
+        zone.number.fetch_add(1);
+        zone.readAt.store(now, std::memory_order_release);
+    }
+    return zone.number.load();
+}
+
+time_t CurrentSecond() { return Now().tv_sec; }
+
+// The local fields of the last second this thread asked about.
+struct LocalSecond {
+    bool valid = false;
+    unsigned long zone = 0;
+    time_t second = 0;
+    struct tm fields;
+};
+thread_local LocalSecond t_localSecond;
+
+// An hour of local time whose UTC start is known, with the normalised
+// fields of that start. Only an hour that no zone change comes near is kept,
+// so every time within it is the start plus its minutes and seconds.
+struct LocalHour {
+    bool valid = false;
+    unsigned long zone = 0;
+    struct tm start;
+    time_t startTime = 0;
+};
+thread_local LocalHour t_localHour;
+
+long OffsetAt(time_t at)
+{
+    struct tm fields;
+    localtime_r(&at, &fields);
+    return fields.tm_gmtoff;
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// Fields that name a time of an existing day as they stand (nothing to carry
+// into another field), with the daylight state left to the zone.
+bool IsPlainLocalTime(const struct tm& fields)
+{
+    static const int daysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (fields.tm_isdst >= 0 || fields.tm_mon < 0 || fields.tm_mon > 11 || fields.tm_hour < 0 ||
+        fields.tm_hour > 23 || fields.tm_min < 0 || fields.tm_min > 59 || fields.tm_sec < 0 || fields.tm_sec > 59 ||
+        fields.tm_mday < 1)
+        return false;
+    int days = daysInMonth[fields.tm_mon];
+    if (fields.tm_mon == 1 && IsLeapYear(fields.tm_year + 1900))
+        days = 29;
+    return fields.tm_mday <= days;
+}
+
+bool IsSameHour(const struct tm& a, const struct tm& b)
+{
+    return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday && a.tm_hour == b.tm_hour;
+}
+
+// Learns the UTC start of the hour of `fields` (plain local time) for the
+// hour cache; false when that hour is near a change of the zone's offset
+// (then every time in it is converted by the C library).
+bool LearnHour(const struct tm& fields, unsigned long zone, LocalHour& hour)
+{
+    struct tm start = fields;
+    start.tm_min = 0;
+    start.tm_sec = 0;
+    start.tm_isdst = -1;
+    time_t startTime = mktime(&start);
+    if (startTime == static_cast<time_t>(-1) || !IsSameHour(start, fields) || start.tm_min != 0 ||
+        start.tm_sec != 0)
+        return false;
+    if (startTime < 0 || static_cast<__time64_t>(startTime) + 3599 > kLatestTime64)
+        return false;
+    // No change of offset from three hours before the hour to three after
+    // it: the hour is neither skipped nor repeated, nor is any of its times.
+    const time_t hourSeconds = 3600;
+    for (time_t at = startTime - 3 * hourSeconds; at <= startTime + 4 * hourSeconds; at += hourSeconds / 2)
+        if (OffsetAt(at) != start.tm_gmtoff)
+            return false;
+    hour.valid = true;
+    hour.zone = zone;
+    hour.start = start;
+    hour.startTime = startTime;
+    return true;
+}
+
 } // namespace
+
+void PalZoneSettingChanged() { Zone().stale.store(true, std::memory_order_release); }
 
 extern "C" void GetLocalTime(LPSYSTEMTIME lpSystemTime)
 {
     struct timespec now = Now();
-    tzset(); // the zone may have changed (TZ)
-    struct tm fields;
-    localtime_r(&now.tv_sec, &fields);
-    FillSystemTime(fields, now.tv_nsec, lpSystemTime);
+    unsigned long zone = CurrentZone(now.tv_sec); // the zone may have changed (TZ)
+    LocalSecond& cached = t_localSecond;
+    if (!cached.valid || cached.zone != zone || cached.second != now.tv_sec) {
+        localtime_r(&now.tv_sec, &cached.fields);
+        cached.valid = true;
+        cached.zone = zone;
+        cached.second = now.tv_sec;
+    }
+    FillSystemTime(cached.fields, now.tv_nsec, lpSystemTime);
 }
 
 extern "C" void GetSystemTime(LPSYSTEMTIME lpSystemTime)
@@ -118,7 +251,7 @@ extern "C" DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInform
     }
     TIME_ZONE_INFORMATION& info = *lpTimeZoneInformation;
     std::memset(&info, 0, sizeof(info));
-    tzset();
+    CurrentZone(CurrentSecond(), true);
     CopyZoneName(tzname[0], info.StandardName);
     CopyZoneName(tzname[1], info.DaylightName);
 
@@ -175,7 +308,7 @@ extern "C" DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInform
     return today.tm_isdst > 0 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
-extern "C" void _tzset(void) { tzset(); }
+extern "C" void _tzset(void) { CurrentZone(CurrentSecond(), true); }
 
 extern "C" __time64_t _mktime64(struct tm* timeptr)
 {
@@ -184,7 +317,17 @@ extern "C" __time64_t _mktime64(struct tm* timeptr)
         return -1;
     }
     struct tm fields = *timeptr;
-    tzset();
+    unsigned long zone = CurrentZone(CurrentSecond());
+    if (IsPlainLocalTime(fields)) {
+        LocalHour& hour = t_localHour;
+        if ((hour.valid && hour.zone == zone && IsSameHour(hour.start, fields)) || LearnHour(fields, zone, hour)) {
+            struct tm result = hour.start;
+            result.tm_min = fields.tm_min;
+            result.tm_sec = fields.tm_sec;
+            *timeptr = result;
+            return static_cast<__time64_t>(hour.startTime) + fields.tm_min * 60 + fields.tm_sec;
+        }
+    }
     // In a zone without daylight time a daylight flag means nothing.
     if (fields.tm_isdst > 0 && !daylight)
         fields.tm_isdst = 0;

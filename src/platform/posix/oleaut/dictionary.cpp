@@ -16,81 +16,179 @@
 // enumerators, which the POSIX layer does not have. Like the real object the
 // dictionary is apartment-threaded: one thread uses it at a time.
 #include <cmath>
-#include <functional>
-#include <iterator>
-#include <list>
+#include <cstdint>
+#include <cstring>
 #include <new>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "pal/com_object.h"
 
 namespace {
 
 // What a key is compared by.
-struct KeyIdentity {
-    enum Kind { Text, Number, Flag, Object };
-    Kind kind = Text;
-    WideString text;               // Text (folded to lower case under text comparison)
-    double number = 0;             // Number; Flag (0 or 1)
-    const void* object = nullptr;  // Object: its IUnknown
+enum class KeyKind { Text, Number, Flag, Object };
 
-    bool operator==(const KeyIdentity& other) const
+// A text key's units, kept inside the entry when they are few (most keys of
+// an event description are) and on the heap otherwise.
+class KeyText {
+public:
+    KeyText() noexcept = default;
+    ~KeyText() { delete[] m_heap; }
+    KeyText(KeyText&& other) noexcept { Take(other); }
+    KeyText& operator=(KeyText&& other) noexcept
     {
-        if (kind != other.kind)
+        if (this != &other) {
+            delete[] m_heap;
+            Take(other);
+        }
+        return *this;
+    }
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+
+    // False (nothing changed) when memory runs out.
+    bool Assign(const WCHAR* text, size_t length) noexcept
+    {
+        WCHAR* heap = nullptr;
+        if (length > kInline) {
+            heap = new (std::nothrow) WCHAR[length];
+            if (!heap)
+                return false;
+        }
+        delete[] m_heap;
+        m_heap = heap;
+        m_length = length;
+        if (length)
+            std::memcpy(heap ? heap : m_inline, text, length * sizeof(WCHAR));
+        return true;
+    }
+    const WCHAR* Data() const noexcept { return m_heap ? m_heap : m_inline; }
+    size_t Length() const noexcept { return m_length; }
+
+private:
+    static const size_t kInline = 24;
+
+    void Take(KeyText& other) noexcept
+    {
+        m_heap = other.m_heap;
+        m_length = other.m_length;
+        if (!m_heap && m_length)
+            std::memcpy(m_inline, other.m_inline, m_length * sizeof(WCHAR));
+        other.m_heap = nullptr;
+        other.m_length = 0;
+    }
+
+    WCHAR m_inline[kInline];
+    WCHAR* m_heap = nullptr;
+    size_t m_length = 0;
+};
+
+// The identity of a key as a lookup sees it. A text key points at the
+// caller's units; nothing is copied until the key is stored.
+struct KeyProbe {
+    KeyKind kind = KeyKind::Text;
+    uint32_t tag = 0;    // KeyTag: what a walk over the entries compares first
+    bool hashed = false; // a text key's hash is worked out when an index needs it
+    uint32_t hash = 0;
+    const WCHAR* text = nullptr;  // Text
+    size_t length = 0;            // Text
+    double number = 0;            // Number; Flag (0 or 1)
+    const void* object = nullptr; // Object: its IUnknown
+};
+
+const uint32_t kHashSeed = 2166136261u;
+const uint32_t kHashPrime = 16777619u;
+
+uint32_t HashText(const WCHAR* text, size_t length, CompareMethod mode)
+{
+    uint32_t hash = kHashSeed;
+    if (mode == BinaryCompare) {
+        for (size_t i = 0; i < length; ++i)
+            hash = (hash ^ static_cast<uint16_t>(text[i])) * kHashPrime;
+    } else {
+        for (size_t i = 0; i < length; ++i)
+            hash = (hash ^ static_cast<uint16_t>(PAL_towlower(text[i]))) * kHashPrime;
+    }
+    return hash;
+}
+
+uint32_t HashBits(uint64_t bits)
+{
+    bits ^= bits >> 33;
+    bits *= 0xFF51AFD7ED558CCDull;
+    bits ^= bits >> 33;
+    return static_cast<uint32_t>(bits);
+}
+
+uint32_t HashNumber(double number)
+{
+    if (std::isnan(number))
+        return 0x7FF8;
+    uint64_t bits;
+    std::memcpy(&bits, &number, sizeof(bits));
+    return HashBits(bits);
+}
+
+bool SameText(const WCHAR* a, const WCHAR* b, size_t length, CompareMethod mode)
+{
+    if (mode == BinaryCompare)
+        return length == 0 || std::memcmp(a, b, length * sizeof(WCHAR)) == 0;
+    for (size_t i = 0; i < length; ++i)
+        if (PAL_towlower(a[i]) != PAL_towlower(b[i]))
             return false;
-        switch (kind) {
-        case Text:
-            return text == other.text;
-        case Number:
-            return number == other.number || (std::isnan(number) && std::isnan(other.number));
-        case Flag:
-            return number == other.number;
-        case Object:
-            return object == other.object;
-        }
-        return false;
-    }
-};
+    return true;
+}
 
-struct KeyIdentityHash {
-    size_t operator()(const KeyIdentity& key) const
-    {
-        switch (key.kind) {
-        case KeyIdentity::Text:
-            return std::hash<WideString>()(key.text);
-        case KeyIdentity::Number:
-            return std::isnan(key.number) ? 0x7FF8 : std::hash<double>()(key.number);
-        case KeyIdentity::Flag:
-            return key.number != 0 ? 0x5A5A : 0xA5A5;
-        case KeyIdentity::Object:
-            return std::hash<const void*>()(key.object);
-        }
+// A cheap mark that equal keys share: a text key's length and its last unit
+// (folded under text comparison); one mark per kind for the others.
+uint32_t TextTag(const WCHAR* text, size_t length, CompareMethod mode)
+{
+    if (length == 0)
         return 0;
+    WCHAR last = mode == BinaryCompare ? text[length - 1] : PAL_towlower(text[length - 1]);
+    return static_cast<uint32_t>(length << 16) ^ static_cast<uint16_t>(last);
+}
+
+uint32_t OtherTag(KeyKind kind) { return 0xFFFFFFF0u | static_cast<uint32_t>(kind); }
+
+// The probe of a text key.
+void SetTextProbe(const WCHAR* text, size_t length, CompareMethod mode, KeyProbe* probe)
+{
+    probe->kind = KeyKind::Text;
+    probe->hashed = false;
+    probe->text = text ? text : u"";
+    probe->length = text ? length : 0;
+    probe->tag = TextTag(probe->text, probe->length, mode);
+}
+
+uint32_t HashOf(KeyProbe& probe, CompareMethod mode)
+{
+    if (!probe.hashed) {
+        probe.hash = HashText(probe.text, probe.length, mode);
+        probe.hashed = true;
     }
-};
+    return probe.hash;
+}
 
 // The identity of a key value (that holds no reference).
-HRESULT MakeIdentity(VARIANT* key, CompareMethod mode, KeyIdentity* out)
+HRESULT MakeProbe(VARIANT* key, CompareMethod mode, KeyProbe* out)
 {
-    out->text.clear();
-    out->number = 0;
-    out->object = nullptr;
+    out->hashed = true;
     switch (V_VT(key)) {
     case VT_BSTR:
-        out->kind = KeyIdentity::Text;
-        out->text.assign(V_BSTR(key) ? V_BSTR(key) : u"", SysStringLen(V_BSTR(key)));
-        if (mode != BinaryCompare)
-            for (WCHAR& c : out->text)
-                c = PAL_towlower(c);
+        SetTextProbe(V_BSTR(key), SysStringLen(V_BSTR(key)), mode, out);
         return S_OK;
     case VT_BOOL:
-        out->kind = KeyIdentity::Flag;
+        out->kind = KeyKind::Flag;
+        out->tag = OtherTag(out->kind);
         out->number = V_BOOL(key) ? 1 : 0;
+        out->hash = V_BOOL(key) ? 0x5A5A : 0xA5A5;
         return S_OK;
     case VT_DISPATCH:
     case VT_UNKNOWN: {
-        out->kind = KeyIdentity::Object;
+        out->kind = KeyKind::Object;
+        out->tag = OtherTag(out->kind);
         IUnknown* object = V_VT(key) == VT_DISPATCH ? V_DISPATCH(key) : V_UNKNOWN(key);
         out->object = object;
         IUnknown* identity = nullptr;
@@ -98,6 +196,7 @@ HRESULT MakeIdentity(VARIANT* key, CompareMethod mode, KeyIdentity* out)
             out->object = identity;
             identity->Release();
         }
+        out->hash = HashBits(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(out->object)));
         return S_OK;
     }
     case VT_I1:
@@ -119,14 +218,88 @@ HRESULT MakeIdentity(VARIANT* key, CompareMethod mode, KeyIdentity* out)
         HRESULT hr = VariantChangeType(&number, key, 0, VT_R8);
         if (FAILED(hr))
             return hr;
-        out->kind = KeyIdentity::Number;
+        out->kind = KeyKind::Number;
+        out->tag = OtherTag(out->kind);
         out->number = V_R8(&number) == 0 ? 0.0 : V_R8(&number); // -0 is 0
+        out->hash = HashNumber(out->number);
         return S_OK;
     }
     default:
         return CTL_E_ILLEGALFUNCTIONCALL;
     }
 }
+
+// A copy of a stored item into an empty VARIANT: texts and objects as
+// VariantCopy copies them, plain values as they are.
+HRESULT CopyItem(VARIANT* out, const VARIANT* item)
+{
+    switch (V_VT(item)) {
+    case VT_BSTR: {
+        BSTR text = V_BSTR(item);
+        V_VT(out) = VT_BSTR;
+        V_BSTR(out) = nullptr;
+        if (!text)
+            return S_OK;
+        V_BSTR(out) = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(text), SysStringByteLen(text));
+        if (V_BSTR(out))
+            return S_OK;
+        V_VT(out) = VT_EMPTY;
+        return E_OUTOFMEMORY;
+    }
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8:
+    case VT_DATE:
+    case VT_BOOL:
+        *out = *item;
+        return S_OK;
+    default:
+        return VariantCopy(out, const_cast<VARIANT*>(item));
+    }
+}
+
+// A key as a call hands it over, read for a lookup. A plain text key (what
+// nearly every caller passes) is looked at where it is; any other key is
+// first read through its reference into a value of its own, which lives as
+// long as the reader.
+class CKeyReader {
+public:
+    CKeyReader() noexcept = default;
+    ~CKeyReader()
+    {
+        if (m_hasValue)
+            VariantClear(&m_value);
+    }
+    CKeyReader(const CKeyReader&) = delete;
+    CKeyReader& operator=(const CKeyReader&) = delete;
+
+    HRESULT Read(VARIANT* key, CompareMethod mode) noexcept
+    {
+        if (!key)
+            return E_POINTER;
+        if (V_VT(key) == VT_BSTR) {
+            SetTextProbe(V_BSTR(key), SysStringLen(V_BSTR(key)), mode, &m_probe);
+            return S_OK;
+        }
+        VariantInit(&m_value);
+        m_hasValue = true;
+        HRESULT hr = VariantCopyInd(&m_value, key);
+        if (SUCCEEDED(hr))
+            hr = MakeProbe(&m_value, mode, &m_probe);
+        return hr;
+    }
+    KeyProbe& Probe() noexcept { return m_probe; }
+    // The value read through a reference (null for a plain text key).
+    VARIANT* Value() noexcept { return m_hasValue ? &m_value : nullptr; }
+
+private:
+    KeyProbe m_probe;
+    bool m_hasValue = false;
+    VARIANT m_value;
+};
 
 struct Member {
     const WCHAR* name;
@@ -215,9 +388,10 @@ public:
     STDMETHODIMP RemoveAll() override
     {
         // Items are released after the dictionary is consistent again.
-        EntryList removed;
+        std::vector<Entry> removed;
         removed.swap(m_entries);
-        m_index.clear();
+        m_indexValid = false;
+        m_tagBits = 0;
         return S_OK;
     }
     STDMETHODIMP put_CompareMode(CompareMethod pcomp) override
@@ -244,77 +418,206 @@ public:
 
 private:
     struct Entry {
-        VARIANT key;
+        uint32_t tag = 0;
+        KeyKind kind = KeyKind::Text;
+        bool hashed = false; // see KeyProbe
+        uint32_t hash = 0;
+        KeyText text;          // Text
+        double number = 0;     // Number; Flag
+        VARIANT object;        // Object: the key value, which holds its reference
+        const void* identity = nullptr; // Object: its IUnknown
         VARIANT item;
-        KeyIdentity identity;
-        Entry()
+
+        Entry() noexcept
         {
-            VariantInit(&key);
+            VariantInit(&object);
             VariantInit(&item);
         }
         ~Entry()
         {
-            VariantClear(&key);
+            VariantClear(&object);
             VariantClear(&item);
+        }
+        Entry(Entry&& other) noexcept { TakeFrom(other); }
+        Entry& operator=(Entry&& other) noexcept
+        {
+            if (this != &other) {
+                VariantClear(&object);
+                VariantClear(&item);
+                TakeFrom(other);
+            }
+            return *this;
         }
         Entry(const Entry&) = delete;
         Entry& operator=(const Entry&) = delete;
+
+        void TakeFrom(Entry& other) noexcept
+        {
+            tag = other.tag;
+            kind = other.kind;
+            hashed = other.hashed;
+            hash = other.hash;
+            text = std::move(other.text);
+            number = other.number;
+            object = other.object;
+            identity = other.identity;
+            item = other.item;
+            VariantInit(&other.object);
+            VariantInit(&other.item);
+        }
     };
-    typedef std::list<Entry> EntryList;
-    typedef std::unordered_map<KeyIdentity, EntryList::iterator, KeyIdentityHash> Index;
 
-    // The key's value (read through a reference) and identity.
-    HRESULT ReadKey(VARIANT* key, VARIANT* value, KeyIdentity* identity) const
+    // Up to this many entries a lookup walks them; beyond, it uses the index.
+    static constexpr size_t kLinearLimit = 16;
+    static constexpr int32_t kFreeSlot = -1;
+
+    bool Matches(const Entry& entry, const KeyProbe& probe) const
     {
-        if (!key)
-            return E_POINTER;
-        VariantInit(value);
-        HRESULT hr = VariantCopyInd(value, key);
-        if (SUCCEEDED(hr))
-            hr = MakeIdentity(value, m_compareMode, identity);
-        if (FAILED(hr))
-            VariantClear(value);
-        return hr;
+        if (entry.kind != probe.kind)
+            return false;
+        switch (probe.kind) {
+        case KeyKind::Text:
+            return entry.text.Length() == probe.length &&
+                   SameText(entry.text.Data(), probe.text, probe.length, m_compareMode);
+        case KeyKind::Number:
+            return entry.number == probe.number || (std::isnan(entry.number) && std::isnan(probe.number));
+        case KeyKind::Flag:
+            return entry.number == probe.number;
+        case KeyKind::Object:
+            return entry.identity == probe.object;
+        }
+        return false;
     }
 
-    // The identity of a key whose value is not kept.
-    HRESULT ReadIdentity(VARIANT* key, KeyIdentity* identity) const
+    uint32_t HashOf(Entry& entry) const
     {
-        VARIANT value;
-        HRESULT hr = ReadKey(key, &value, identity);
-        if (SUCCEEDED(hr))
-            VariantClear(&value);
-        return hr;
+        if (!entry.hashed) {
+            entry.hash = HashText(entry.text.Data(), entry.text.Length(), m_compareMode);
+            entry.hashed = true;
+        }
+        return entry.hash;
     }
 
-    // Appends an entry; on success it takes over the key and item values.
-    HRESULT Append(VARIANT* key, VARIANT* item, const KeyIdentity& identity)
+    // The position of the entry with the key; -1 when there is none. Few
+    // entries are walked; many are found through the index.
+    long Find(KeyProbe& probe)
+    {
+        if (m_entries.size() <= kLinearLimit || (!m_indexValid && !RebuildIndex())) {
+            const uint32_t tag = probe.tag;
+            if (!(m_tagBits & TagBit(tag)))
+                return -1; // no entry has the mark
+
+            for (size_t i = 0; i < m_entries.size(); ++i)
+                if (m_entries[i].tag == tag && Matches(m_entries[i], probe))
+                    return static_cast<long>(i);
+            return -1;
+        }
+        const uint32_t hash = ::HashOf(probe, m_compareMode);
+        const size_t mask = m_slots.size() - 1;
+        for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+            int32_t position = m_slots[slot];
+            if (position == kFreeSlot)
+                return -1;
+            Entry& entry = m_entries[static_cast<size_t>(position)];
+            if (entry.hash == hash && Matches(entry, probe))
+                return position;
+        }
+    }
+
+    // One bit of 64 per mark; m_tagBits holds the bits of the entries' marks,
+    // so most keys that are not there are known at once.
+    static uint64_t TagBit(uint32_t tag) { return uint64_t(1) << ((tag ^ (tag >> 16) ^ (tag >> 6)) & 63); }
+    void RecomputeTagBits()
+    {
+        m_tagBits = 0;
+        for (const Entry& entry : m_entries)
+            m_tagBits |= TagBit(entry.tag);
+    }
+
+    // The index over the entries: open addressing, at most half full. False
+    // when memory runs out (lookups then walk the entries).
+    bool RebuildIndex()
+    {
+        m_indexValid = false;
+        size_t size = 64;
+        while (size < m_entries.size() * 2)
+            size *= 2;
+        try {
+            m_slots.assign(size, kFreeSlot);
+        } catch (...) {
+            return false;
+        }
+        for (size_t i = 0; i < m_entries.size(); ++i)
+            IndexEntry(i);
+        m_indexValid = true;
+        return true;
+    }
+
+    void IndexEntry(size_t position)
+    {
+        const size_t mask = m_slots.size() - 1;
+        size_t slot = HashOf(m_entries[position]) & mask;
+        while (m_slots[slot] != kFreeSlot)
+            slot = (slot + 1) & mask;
+        m_slots[slot] = static_cast<int32_t>(position);
+    }
+
+    // Sets the entry's key from the probe (the key value is kept for an
+    // object). False when memory runs out.
+    static bool SetKey(Entry& entry, const KeyProbe& probe, VARIANT* keyValue)
+    {
+        entry.tag = probe.tag;
+        entry.kind = probe.kind;
+        entry.hashed = probe.hashed;
+        entry.hash = probe.hash;
+        switch (probe.kind) {
+        case KeyKind::Text:
+            return entry.text.Assign(probe.text, probe.length);
+        case KeyKind::Number:
+        case KeyKind::Flag:
+            entry.number = probe.number;
+            return true;
+        case KeyKind::Object:
+            entry.identity = probe.object;
+            return SUCCEEDED(VariantCopy(&entry.object, keyValue));
+        }
+        return false;
+    }
+
+    // Appends an entry for the key; it takes over the item (left empty).
+    HRESULT Append(KeyProbe& probe, VARIANT* keyValue, VARIANT* item)
     {
         try {
+            if (m_entries.capacity() == 0)
+                m_entries.reserve(kLinearLimit);
             m_entries.emplace_back();
-            EntryList::iterator entry = std::prev(m_entries.end());
-            try {
-                entry->identity = identity;
-                m_index.emplace(identity, entry);
-            } catch (...) {
-                m_entries.pop_back();
-                throw;
-            }
-            entry->key = *key;
-            entry->item = *item;
-            VariantInit(key);
-            VariantInit(item);
-            return S_OK;
         } catch (...) {
             return E_OUTOFMEMORY;
         }
+        Entry& entry = m_entries.back();
+        if (!SetKey(entry, probe, keyValue)) {
+            m_entries.pop_back();
+            return E_OUTOFMEMORY;
+        }
+        entry.item = *item;
+        VariantInit(item);
+        m_tagBits |= TagBit(entry.tag);
+        if (m_entries.size() > kLinearLimit) {
+            if (m_indexValid && m_entries.size() * 2 <= m_slots.size())
+                IndexEntry(m_entries.size() - 1);
+            else
+                m_indexValid = false;
+        }
+        return S_OK;
     }
 
     HRESULT SetItem(VARIANT* Key, VARIANT* Item);
     HRESULT InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError);
 
-    EntryList m_entries;
-    Index m_index;
+    std::vector<Entry> m_entries; // in insertion order
+    std::vector<int32_t> m_slots; // positions in m_entries; used beyond kLinearLimit entries
+    bool m_indexValid = false;
+    uint64_t m_tagBits = 0;
     CompareMethod m_compareMode = BinaryCompare;
 };
 
@@ -322,28 +625,23 @@ HRESULT CDictionary::SetItem(VARIANT* Key, VARIANT* Item)
 {
     if (!Item)
         return E_POINTER;
-    VARIANT key;
-    KeyIdentity identity;
-    HRESULT hr = ReadKey(Key, &key, &identity);
+    CKeyReader key;
+    HRESULT hr = key.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
     VARIANT item;
     VariantInit(&item);
     hr = VariantCopyInd(&item, Item);
-    if (FAILED(hr)) {
-        VariantClear(&key);
+    if (FAILED(hr))
         return hr;
-    }
-    Index::iterator found = m_index.find(identity);
-    if (found != m_index.end()) {
-        VARIANT old = found->second->item;
-        found->second->item = item;
+    long found = Find(key.Probe());
+    if (found >= 0) {
+        VARIANT old = m_entries[static_cast<size_t>(found)].item;
+        m_entries[static_cast<size_t>(found)].item = item;
         VariantClear(&old);
-        VariantClear(&key);
         return S_OK;
     }
-    hr = Append(&key, &item, identity);
-    VariantClear(&key);
+    hr = Append(key.Probe(), key.Value(), &item);
     VariantClear(&item);
     return hr;
 }
@@ -353,43 +651,34 @@ STDMETHODIMP CDictionary::get_Item(VARIANT* Key, VARIANT* pRetItem)
     if (!pRetItem)
         return E_POINTER;
     VariantInit(pRetItem);
-    VARIANT key;
-    KeyIdentity identity;
-    HRESULT hr = ReadKey(Key, &key, &identity);
+    CKeyReader key;
+    HRESULT hr = key.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
-    Index::iterator found = m_index.find(identity);
-    if (found != m_index.end()) {
-        VariantClear(&key);
-        return VariantCopy(pRetItem, &found->second->item);
-    }
+    long found = Find(key.Probe());
+    if (found >= 0)
+        return CopyItem(pRetItem, &m_entries[static_cast<size_t>(found)].item);
     // A missing key is added with an empty item.
     VARIANT empty;
     VariantInit(&empty);
-    hr = Append(&key, &empty, identity);
-    VariantClear(&key);
-    return hr;
+    return Append(key.Probe(), key.Value(), &empty);
 }
 
 STDMETHODIMP CDictionary::Add(VARIANT* Key, VARIANT* Item)
 {
     if (!Item)
         return E_POINTER;
-    VARIANT key;
-    KeyIdentity identity;
-    HRESULT hr = ReadKey(Key, &key, &identity);
+    CKeyReader key;
+    HRESULT hr = key.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
-    if (m_index.count(identity)) {
-        VariantClear(&key);
+    if (Find(key.Probe()) >= 0)
         return CTL_E_KEY_ALREADY_EXISTS;
-    }
     VARIANT item;
     VariantInit(&item);
     hr = VariantCopyInd(&item, Item);
     if (SUCCEEDED(hr))
-        hr = Append(&key, &item, identity);
-    VariantClear(&key);
+        hr = Append(key.Probe(), key.Value(), &item);
     VariantClear(&item);
     return hr;
 }
@@ -398,62 +687,55 @@ STDMETHODIMP CDictionary::Exists(VARIANT* Key, VARIANT_BOOL* pExists)
 {
     if (!pExists)
         return E_POINTER;
-    KeyIdentity identity;
-    HRESULT hr = ReadIdentity(Key, &identity);
+    CKeyReader key;
+    HRESULT hr = key.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
-    *pExists = m_index.count(identity) ? VARIANT_TRUE : VARIANT_FALSE;
+    *pExists = Find(key.Probe()) >= 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 
 STDMETHODIMP CDictionary::put_Key(VARIANT* Key, VARIANT* rhs)
 {
-    VARIANT newKey;
-    KeyIdentity oldIdentity, newIdentity;
-    HRESULT hr = ReadIdentity(Key, &oldIdentity);
+    CKeyReader oldKey, newKey;
+    HRESULT hr = oldKey.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
-    hr = ReadKey(rhs, &newKey, &newIdentity);
+    hr = newKey.Read(rhs, m_compareMode);
     if (FAILED(hr))
         return hr;
-    if (m_index.count(newIdentity)) {
-        VariantClear(&newKey);
+    if (Find(newKey.Probe()) >= 0)
         return CTL_E_KEY_ALREADY_EXISTS;
-    }
-    Index::iterator found = m_index.find(oldIdentity);
-    if (found == m_index.end()) {
-        VariantClear(&newKey);
+    long found = Find(oldKey.Probe());
+    if (found < 0)
         return CTL_E_ELEMENT_NOT_FOUND;
-    }
     // The entry keeps its place in the order under its new key.
-    EntryList::iterator entry = found->second;
-    try {
-        m_index.emplace(newIdentity, entry);
-    } catch (...) {
-        VariantClear(&newKey);
+    Entry renamed;
+    if (!SetKey(renamed, newKey.Probe(), newKey.Value()))
         return E_OUTOFMEMORY;
-    }
-    m_index.erase(oldIdentity);
-    std::swap(entry->identity, newIdentity);
-    VARIANT replaced = entry->key;
-    entry->key = newKey;
-    VariantClear(&replaced);
+    Entry& entry = m_entries[static_cast<size_t>(found)];
+    renamed.item = entry.item;
+    VariantInit(&entry.item);
+    entry = std::move(renamed);
+    m_indexValid = false;
+    RecomputeTagBits();
     return S_OK;
 }
 
 STDMETHODIMP CDictionary::Remove(VARIANT* Key)
 {
-    KeyIdentity identity;
-    HRESULT hr = ReadIdentity(Key, &identity);
+    CKeyReader key;
+    HRESULT hr = key.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
-    Index::iterator found = m_index.find(identity);
-    if (found == m_index.end())
+    long found = Find(key.Probe());
+    if (found < 0)
         return CTL_E_ELEMENT_NOT_FOUND;
     // The entry is released after the dictionary is consistent again.
-    EntryList removed;
-    removed.splice(removed.begin(), m_entries, found->second);
-    m_index.erase(found);
+    Entry removed(std::move(m_entries[static_cast<size_t>(found)]));
+    m_entries.erase(m_entries.begin() + found);
+    m_indexValid = false;
+    RecomputeTagBits();
     return S_OK;
 }
 
@@ -463,12 +745,12 @@ STDMETHODIMP CDictionary::get_HashVal(VARIANT* Key, VARIANT* HashVal)
     if (!HashVal)
         return E_POINTER;
     VariantInit(HashVal);
-    KeyIdentity identity;
-    HRESULT hr = ReadIdentity(Key, &identity);
+    CKeyReader key;
+    HRESULT hr = key.Read(Key, m_compareMode);
     if (FAILED(hr))
         return hr;
     V_VT(HashVal) = VT_I4;
-    V_I4(HashVal) = static_cast<LONG>(KeyIdentityHash()(identity) % 1201);
+    V_I4(HashVal) = static_cast<LONG>(::HashOf(key.Probe(), m_compareMode) % 1201);
     return S_OK;
 }
 

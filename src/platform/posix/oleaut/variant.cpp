@@ -167,39 +167,16 @@ HRESULT Replace(VARIANTARG* dest, VARIANT* copy)
 
 bool PalIsValidVarType(VARTYPE vt)
 {
+    // The plain types (VT_EMPTY to VT_UINT) are all known but 15.
+    if (vt <= VT_UINT)
+        return vt != 15;
     VARTYPE base = vt & VT_TYPEMASK;
     VARTYPE modifiers = static_cast<VARTYPE>(vt & ~VT_TYPEMASK);
     if (modifiers & ~(VT_BYREF | VT_ARRAY))
         return false;
-    switch (base) {
-    case VT_EMPTY:
-    case VT_NULL:
-        return modifiers == 0;
-    case VT_I2:
-    case VT_I4:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_BSTR:
-    case VT_DISPATCH:
-    case VT_ERROR:
-    case VT_BOOL:
-    case VT_VARIANT:
-    case VT_UNKNOWN:
-    case VT_DECIMAL:
-    case VT_I1:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_I8:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-        return true;
-    default:
-        return false;
-    }
+    if (base == VT_EMPTY || base == VT_NULL)
+        return false; // only alone
+    return base <= VT_UINT && base != 15;
 }
 
 extern "C" void VariantInit(VARIANTARG* pvarg)

@@ -319,6 +319,30 @@ HRESULT ToObject(const VARIANT* src, VARTYPE vt, VARIANT* out)
     return S_OK;
 }
 
+// The types whose value is its bits alone (no text, object or date check).
+bool IsPlainScalar(VARTYPE vt)
+{
+    switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+    case VT_I2:
+    case VT_UI2:
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_I8:
+    case VT_UI8:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_BOOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // `src` holds no reference; `out` is empty and receives the result.
 HRESULT Convert(const VARIANT* src, USHORT flags, VARTYPE vt, VARIANT* out)
 {
@@ -391,18 +415,40 @@ extern "C" HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, VARIANTARG* pvarSr
     if ((vt & (VT_BYREF | VT_ARRAY)) || vt == VT_VARIANT)
         return DISP_E_TYPEMISMATCH;
 
-    // The source is read (through its reference) before the destination is
-    // touched, so the two may be the same VARIANT; on failure the destination
-    // keeps what it held.
+    // A value of the wanted plain type is taken as it is (a flag in its
+    // canonical form).
+    VARTYPE from = V_VT(pvarSrc);
+    if (from == vt && IsPlainScalar(vt)) {
+        VARIANT same = *pvarSrc;
+        if (vt == VT_BOOL)
+            V_BOOL(&same) = V_BOOL(&same) ? VARIANT_TRUE : VARIANT_FALSE;
+        if (pvargDest != pvarSrc) {
+            HRESULT cleared = VariantClear(pvargDest);
+            if (FAILED(cleared))
+                return cleared;
+        }
+        *pvargDest = same;
+        return S_OK;
+    }
+
+    // A reference is read before the destination is touched, so the two may
+    // be the same VARIANT; on failure the destination keeps what it held. A
+    // plain value is converted where it is (the result never shares its
+    // text or object with it).
     VARIANT value;
     VariantInit(&value);
-    HRESULT hr = VariantCopyInd(&value, pvarSrc);
-    if (FAILED(hr))
-        return hr;
+    const VARIANT* source = pvarSrc;
+    if ((from & VT_BYREF) || (from & VT_ARRAY)) {
+        HRESULT hr = VariantCopyInd(&value, pvarSrc);
+        if (FAILED(hr))
+            return hr;
+        source = &value;
+    }
     VARIANT result;
     VariantInit(&result);
+    HRESULT hr;
     try {
-        hr = Convert(&value, wFlags, vt, &result);
+        hr = Convert(source, wFlags, vt, &result);
     } catch (...) {
         hr = E_OUTOFMEMORY;
     }

@@ -18,6 +18,7 @@
 #include <olectl.h>
 #include <shlwapi.h>
 #include <io.h>
+#include <share.h>
 #include <stdio.h>
 #include <time.h>
 
