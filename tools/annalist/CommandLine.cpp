@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <sstream>
 
+#include "annalist/NameSuggestion.h"
 #include "component/Version.h"
 
 namespace {
@@ -22,6 +24,19 @@ const char kReplayFooter[] =
     "under the root: Directory \".\", IterDir \"Row\", Eve1..Eve7 = Replay, User, Error,\n"
     "Verification, Transaction, Context, Table. Settings or ReportPath lines that would make the\n"
     "logger write outside the results folder (\"..\\..\\x\") are refused unless --allow-outside.\n"
+    "\n"
+    "Warnings (on stderr, with the line number; the replay goes on and the exit status stays as\n"
+    "it is): an event type the logger does not know, a description key that no handler of the\n"
+    "event's type reads, an event without \"time\" (stamped with this machine's clock), a\n"
+    "\"parent\" that no earlier event started, a results folder that already holds results\n"
+    "(unless the run appends to them with \"ReportAppendMode\").\n"
+    "\n"
+    "--clean empties the results folder (the -o folder, or the folder the \"Directory\" setting\n"
+    "names inside it) before the replay, but only when it already holds results: Results.xml\n"
+    "or GeneralInfo.ini directly inside it. It never empties a folder that holds anything else\n"
+    "but no results, nor the root of a file system, your home folder, or a folder that holds\n"
+    "the event log or the settings file: those are refused (status 2) and nothing is removed.\n"
+    "A missing or empty folder is simply used.\n"
     "\n"
     "Exit status: 0 every line read and every call succeeded; 1 some line or call failed,\n"
     "or (with --fail-on) the recorded run failed; 2 the event log, the settings or the\n"
@@ -91,6 +106,103 @@ const char kRepairFooter[] =
     "Exit status: 0 nothing was needed, or the folder was repaired; 1 a file could not be\n"
     "written; 2 the results folder is missing, not a results folder, or holds nothing to keep.\n";
 
+// "[--name VALUE]" for each option of a command, positionals first, for the
+// overview of `annalist --help`.
+std::string CommandSynopsis(const CLI::App& command)
+{
+    std::string synopsis = "annalist " + command.get_name();
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->get_name() == "--help")
+            continue;
+        std::string name = option->get_positional() ? option->get_name() : option->get_name(false, true);
+        size_t comma = name.find(',');
+        if (comma != std::string::npos && !option->get_positional())
+            name = name.substr(0, comma);
+        std::string type = option->get_type_name();
+        if (!option->get_positional() && option->get_expected_min() > 0 && !type.empty())
+            name += " " + type;
+        synopsis += " " + (option->get_required() ? name : "[" + name + "]");
+    }
+    return synopsis;
+}
+
+// The synopses of the commands, wrapped at 100 columns; continued lines are
+// indented and never begin with "-" (the completion reads option lines).
+std::string CommandsOverview(const CLI::App& app)
+{
+    std::string text = "Commands and their options:\n";
+    for (const CLI::App* command : app.get_subcommands({})) {
+        std::string line = "  ";
+        std::string synopsis = CommandSynopsis(*command);
+        size_t start = 0;
+        while (start < synopsis.size()) {
+            size_t end = synopsis.find(" [", start + 1);
+            size_t next = synopsis.find(' ', start + 1);
+            // Words go together up to the next optional part.
+            size_t piece = end == std::string::npos ? synopsis.size() : end;
+            if (start == 0)
+                piece = next == std::string::npos ? synopsis.size() : std::min(piece, synopsis.size());
+            std::string word = synopsis.substr(start, piece - start);
+            if (line.size() + word.size() > 100 && line.size() > 6) {
+                text += line + "\n";
+                line = "      ";
+                if (!word.empty() && word[0] == ' ')
+                    word.erase(0, 1);
+            }
+            line += word;
+            start = piece;
+        }
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The long options of a command (and the ones every command has).
+std::vector<std::string> LongOptions(const CLI::App& command)
+{
+    std::vector<std::string> names;
+    for (const CLI::Option* option : command.get_options())
+        for (const std::string& name : option->get_lnames())
+            names.push_back("--" + name);
+    return names;
+}
+
+// "did you mean --settings?" for the first argument that looks like a long
+// option but is none of the command's; "" when there is none or nothing is
+// close.
+std::string OptionSuggestion(const std::vector<std::string>& arguments, CLI::App& app)
+{
+    CLI::App* command = &app;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--")
+            break;
+        if (command == &app && argument.compare(0, 1, "-") != 0) {
+            CLI::App* sub = nullptr;
+            try {
+                sub = app.get_subcommand(argument);
+            } catch (const CLI::OptionNotFound&) {
+            }
+            if (sub)
+                command = sub;
+            continue;
+        }
+        if (argument.compare(0, 2, "--") != 0 || argument.size() == 2)
+            continue;
+        std::string name = argument.substr(0, argument.find('='));
+        std::vector<std::string> known = LongOptions(*command);
+        if (command != &app)
+            for (const std::string& general : LongOptions(app))
+                known.push_back(general);
+        if (std::find(known.begin(), known.end(), name) != known.end())
+            continue;
+        std::string closest = ClosestName(name, known);
+        if (!closest.empty())
+            return "annalist: unknown option " + name + "; did you mean " + closest + "?\n";
+    }
+    return std::string();
+}
+
 } // namespace
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, ToolOptions& tool)
@@ -102,8 +214,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
                  "annalist"};
     app.set_version_flag("--version", std::string("annalist ") + AnnalistVersionText(), "Show the version and exit");
     app.require_subcommand(0, 1);
-    app.footer("Run `annalist <command> --help` for a command's options (`annalist replay --help` for the event "
-               "log format).");
+    std::string generalFooter = "Run `annalist <command> --help` for what a command's options do (`annalist replay "
+                                "--help` for the event log format).";
     app.failure_message([](const CLI::App*, const CLI::Error& error) {
         return std::string("annalist: ") + error.what() + "\nRun `annalist --help` for more information.\n";
     });
@@ -111,7 +223,9 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
     CLI::App* replay = app.add_subcommand("replay", "Replay a recorded run (an event log) into a results folder");
     std::string filterText;
     std::string level = "current";
-    replay->add_option("EVENTS", options.eventsFile, "The event log (.jsonl)")->required()->type_name("FILE");
+    replay->add_option("EVENTS", options.eventsFile, "The event log (.jsonl); - reads it from standard input")
+        ->required()
+        ->type_name("FILE");
     replay->add_option("-o,--output", options.resultsFolder, "The results folder (created when missing)")
         ->required()
         ->type_name("RESULTS_DIR");
@@ -145,6 +259,9 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
     replay->add_flag("--allow-outside", options.allowOutside,
                      "Let the settings (\"Directory\", \"IterDir\") and ReportPath lines make the logger write "
                      "outside the results folder");
+    replay->add_flag("--clean", options.clean,
+                     "Empty the results folder first, when it already holds results (see below)");
+    replay->add_flag("--quiet", options.quiet, "Print only errors: no warnings, no summary");
     replay->footer(kReplayFooter);
 
     CLI::App* report = app.add_subcommand("report", "Write a results folder as one HTML file to read in a browser");
@@ -171,6 +288,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
     repair->add_option("RESULTS_DIR", tool.repair.resultsFolder, "The results folder")->required();
     repair->footer(kRepairFooter);
 
+    app.footer(CommandsOverview(app) + "\n" + generalFooter);
+
     std::vector<const char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());
@@ -181,6 +300,15 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, To
         int status = app.exit(error, out, err);
         result.output = out.str();
         result.errors = err.str();
+        if (status != 0) {
+            std::string suggestion = OptionSuggestion(arguments, app);
+            // The suggestion takes the place of "The following argument was
+            // not expected".
+            if (!suggestion.empty() && dynamic_cast<const CLI::ExtrasError*>(&error))
+                result.errors = suggestion + "Run `annalist --help` for more information.\n";
+            else if (!suggestion.empty())
+                result.errors = suggestion + result.errors;
+        }
         result.exitStatus = status == 0 ? 0 : 2;
         return result;
     }

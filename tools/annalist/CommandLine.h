@@ -1,6 +1,7 @@
 // The tool's command line (CLI11): `annalist replay EVENTS -o RESULTS_DIR
 // [--settings FILE.reg] [--root KEY] [--filter N] [--level current|earlier]
-// [--fail-on failed|warning] [--allow-outside]`, `annalist report RESULTS_DIR [-o FILE.html]
+// [--fail-on failed|warning] [--allow-outside] [--clean] [--quiet]` (EVENTS "-":
+// standard input), `annalist report RESULTS_DIR [-o FILE.html]
 // [--embed-pictures] [--fail-on ...]`, `annalist export RESULTS_DIR
 // [--junit FILE] [--summary-json FILE] [--fail-on ...]`, `annalist repair
 // RESULTS_DIR`, `annalist --help`,
@@ -23,6 +24,8 @@ struct ReplayOptions {
     bool earlierLevel = false;           // --level earlier
     FailOn failOn = FailOn::Nothing;
     bool allowOutside = false;           // settings may lead outside the results folder
+    bool clean = false;                  // empty the results folder first (when it is one)
+    bool quiet = false;                  // errors only: no warnings, no summary
 };
 
 struct ReportOptions {

@@ -38,6 +38,12 @@ void CConsole::Message(const std::string& line)
     Put(m_err, m_errFailed, (line + "\n").c_str());
 }
 
+void CConsole::Warning(const std::string& line)
+{
+    if (!m_quiet)
+        Message(line);
+}
+
 void CConsole::Print(const std::string& text)
 {
     ClearProgress();
@@ -46,7 +52,7 @@ void CConsole::Print(const std::string& text)
 
 void CConsole::StartProgress(long total)
 {
-    m_running = m_progressAllowed;
+    m_running = m_progressAllowed && !m_quiet;
     m_total = total;
     m_start = m_lastDraw = std::chrono::steady_clock::now();
 }

@@ -21,6 +21,12 @@ public:
 
     // One line on stderr (a line end is added).
     void Message(const std::string& line);
+    // A warning: a line on stderr, unless the console is quiet.
+    void Warning(const std::string& line);
+    // Quiet: only errors are shown (no warnings, no progress; callers leave
+    // out their summaries).
+    void SetQuiet(bool quiet) { m_quiet = quiet; }
+    bool Quiet() const { return m_quiet; }
     // Text on stdout, as it is.
     void Print(const std::string& text);
 
@@ -31,7 +37,7 @@ public:
     // Whether the failure was on stdout (stderr can still take a message).
     bool StdoutFailed() const { return m_outFailed; }
 
-    bool ProgressAllowed() const { return m_progressAllowed; }
+    bool ProgressAllowed() const { return m_progressAllowed && !m_quiet; }
     // Progress over `total` events (0: unknown).
     void StartProgress(long total);
     void Progress(long done);
@@ -48,6 +54,7 @@ private:
     bool m_outFailed = false;
     bool m_errFailed = false;
     bool m_progressAllowed;
+    bool m_quiet = false;
     bool m_running = false;
     long m_total = 0;
     size_t m_shownWidth = 0;

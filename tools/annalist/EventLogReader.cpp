@@ -7,16 +7,25 @@
 
 CEventLogReader::~CEventLogReader()
 {
-    if (m_file)
+    if (m_file && m_ownsFile)
         fclose(m_file);
+}
+
+void CEventLogReader::OpenStandardInput()
+{
+    if (m_file && m_ownsFile)
+        fclose(m_file);
+    m_file = stdin;
+    m_ownsFile = false;
+    m_lineNumber = 0;
+    m_readFailed = false;
 }
 
 bool CEventLogReader::Open(const WideString& path, std::string& reason)
 {
-    if (m_file) {
+    if (m_file && m_ownsFile)
         fclose(m_file);
-        m_file = nullptr;
-    }
+    m_file = nullptr;
     m_lineNumber = 0;
     m_readFailed = false;
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -31,6 +40,7 @@ bool CEventLogReader::Open(const WideString& path, std::string& reason)
         return false;
     }
     m_file = file;
+    m_ownsFile = true;
     return true;
 }
 
@@ -87,7 +97,7 @@ bool CEventLogReader::Next(std::string& line, long& lineNumber)
 
 long CEventLogReader::CountEventLines()
 {
-    if (!m_file)
+    if (!m_file || !m_ownsFile)
         return 0;
     rewind(m_file);
     m_used = m_size = 0;

@@ -19,6 +19,8 @@ public:
     // Opens the file; false with a reason ("No such file or directory") when
     // it cannot be read. A folder is refused too.
     bool Open(const WideString& path, std::string& reason);
+    // Reads standard input instead (it is not closed at the end).
+    void OpenStandardInput();
     // The next line that is not blank, without its line end, and its line
     // number (1 for the first line of the file). False at the end of the file
     // or after a read error (ReadFailed tells which).
@@ -26,6 +28,7 @@ public:
     bool ReadFailed() const { return m_readFailed; }
     // The number of lines that are not blank (for showing progress). Called
     // before the first Next: it reads the file once and starts it over.
+    // 0 for standard input, which cannot be read twice.
     long CountEventLines();
 
 private:
@@ -34,6 +37,7 @@ private:
     bool Fill();
 
     FILE* m_file = nullptr;
+    bool m_ownsFile = false;
     long m_lineNumber = 0;
     bool m_readFailed = false;
     char m_buffer[65536];

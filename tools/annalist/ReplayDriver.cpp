@@ -10,11 +10,14 @@
 #include <new>
 
 #include "annalist/DescriptionBuilder.h"
+#include "annalist/DescriptionKeys.h"
 #include "annalist/LoggerFactory.h"
+#include "annalist/NameSuggestion.h"
 #include "annalist/RegFileImporter.h"
 #include "annalist/ResultsCommands.h"
 #include "annalist/RunOverview.h"
 #include "annalist/TextConversion.h"
+#include "core/StatusFilter.h"
 #include "pal/tool_support.h"
 
 namespace {
@@ -124,6 +127,79 @@ WideString WideOf(const std::filesystem::path& path)
     }
 }
 
+// How many lines of each kind of warning are shown; the rest are counted.
+// A log without times usually lacks them all: one line says so.
+const long kShownWarnings[] = {10, 10, 10, 1, 10};
+
+// What the closing line says of the warnings of a kind not shown.
+const char* const kWarningKindNames[] = {
+    "keys that mean nothing for their call",
+    "events of a type the logger does not know",
+    "description keys that no handler reads",
+    "events without \"time\"",
+    "events whose parent was never started",
+};
+
+// " (did you mean "X"?)" when a name is close to the word, else "".
+std::string DidYouMean(const std::string& word, const std::vector<std::string>& names)
+{
+    std::string closest = ClosestName(word, names);
+    return closest.empty() ? std::string() : " (did you mean \"" + closest + "\"?)";
+}
+
+// The status a step's description gives it, as the report filter reads it
+// (an integer "Status" that is a valid status, else Done).
+LONG FilteredStatus(const ReplayCall& call)
+{
+    if (!call.hasDescription)
+        return kovDone;
+    auto it = call.description.find("Status");
+    if (it == call.description.end())
+        return kovDone;
+    const Json* value = &*it;
+    if (value->is_object() && value->size() == 1 && value->contains("$i2"))
+        value = &(*value)["$i2"];
+    if (!value->is_number_integer())
+        return kovDone;
+    long long number = value->get<long long>();
+    LONG status = static_cast<LONG>(number);
+    if (number != status || !IsValidStatus(status))
+        return kovDone;
+    return status;
+}
+
+// A folder for comparing: absolute, the links resolved as far as it exists.
+std::filesystem::path Resolved(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path.lexically_normal() : resolved;
+}
+
+// Whether `inner` is `outer` or lies inside it.
+bool IsInside(const std::filesystem::path& inner, const std::filesystem::path& outer)
+{
+    auto i = inner.begin();
+    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
+        if (o->empty() && std::next(o) == outer.end())
+            break; // "dir/" ends with an empty part
+        if (i == inner.end() || *i != *o)
+            return false;
+    }
+    return true;
+}
+
+// The files that make a folder a results folder, those that are present.
+std::vector<std::string> ResultsFilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> present;
+    std::error_code error;
+    for (const char* name : {"Results.xml", "GeneralInfo.ini"})
+        if (std::filesystem::is_regular_file(folder / name, error))
+            present.push_back(name);
+    return present;
+}
+
 } // namespace
 
 CReplayDriver::CReplayDriver(const ReplayOptions& options, CConsole& console) : m_options(options), m_console(console)
@@ -170,6 +246,8 @@ bool CReplayDriver::PrepareResultsFolder()
         Fatal("cannot use the results folder \"" + shown + "\": it is a file, not a folder");
         return false;
     }
+    if (!CheckEarlierResults(folder))
+        return false;
     for (std::filesystem::path missing = folder; !missing.empty() && !std::filesystem::exists(missing, error);
          missing = missing.parent_path()) {
         m_createdFolders.insert(m_createdFolders.begin(), WideOf(missing));
@@ -194,6 +272,192 @@ bool CReplayDriver::PrepareResultsFolder()
     fclose(file);
     DeleteFileW(probe.c_str());
     return true;
+}
+
+bool CReplayDriver::CheckEarlierResults(const std::filesystem::path& outputFolder)
+{
+    // The logger writes into the -o folder, or into the folder "Directory"
+    // names inside it.
+    WideString directory;
+    if (!ReadDirectorySetting(m_root, directory))
+        directory = W(".");
+    std::filesystem::path folder = PathOf(ResultsFolderFor(WideOf(outputFolder), directory)).lexically_normal();
+    const std::string shown = Shown(WideOf(folder));
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        return true; // missing: made for the run (a file there fails later)
+    std::vector<std::string> results = ResultsFilesIn(folder);
+    if (!m_options.clean) {
+        if (!results.empty()) {
+            m_earlierResults = results[0] + (results.size() > 1 ? ", " + results[1] : "");
+            m_earlierFolder = shown;
+        }
+        return true;
+    }
+    if (std::filesystem::directory_iterator(folder, error) == std::filesystem::directory_iterator())
+        return true; // empty (or unreadable: the write test tells)
+    // A mistyped -o must never empty a folder that is not a results folder.
+    std::string refusal;
+    std::filesystem::path resolved = Resolved(folder);
+    const std::string home = PAL_HomeFolder();
+    if (results.empty())
+        refusal = "it holds no Results.xml or GeneralInfo.ini, so it is not a results folder (empty it yourself if "
+                  "you mean to)";
+    else if (resolved == resolved.root_path())
+        refusal = "it is the root of a file system";
+    else if (!home.empty() && IsInside(Resolved(std::filesystem::u8path(home)), resolved))
+        refusal = "it is or holds your home folder";
+    if (refusal.empty() && m_options.eventsFile != "-" &&
+        IsInside(Resolved(std::filesystem::absolute(std::filesystem::u8path(m_options.eventsFile), error)), resolved))
+        refusal = "it holds the event log";
+    if (refusal.empty() && !m_options.settingsFile.empty() &&
+        IsInside(Resolved(std::filesystem::absolute(std::filesystem::u8path(m_options.settingsFile), error)),
+                 resolved))
+        refusal = "it holds the settings file";
+    if (!refusal.empty()) {
+        Fatal("--clean refuses to empty \"" + shown + "\": " + refusal);
+        return false;
+    }
+    // Each entry goes (a link, not what it leads to).
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code failure;
+        std::filesystem::remove_all(it->path(), failure);
+        if (failure) {
+            Fatal("--clean cannot empty \"" + shown + "\": cannot remove \"" + Shown(WideOf(it->path())) +
+                  "\": " + failure.message());
+            return false;
+        }
+    }
+    if (error) {
+        Fatal("--clean cannot empty \"" + shown + "\": " + error.message());
+        return false;
+    }
+    return true;
+}
+
+void CReplayDriver::WarnAboutEarlierResults(const ReplayCall& call, long line)
+{
+    if (m_earlierResults.empty() || (call.type != "StartRepLog" && call.type != "EndBP"))
+        return;
+    bool append = false;
+    if (call.hasDescription) {
+        auto it = call.description.find("ReportAppendMode");
+        append = it != call.description.end() &&
+                 ((it->is_boolean() && it->get<bool>()) || (it->is_number_integer() && it->get<long long>() != 0));
+    }
+    if (!append) {
+        ++m_statistics.warnings;
+        m_console.Warning("line " + std::to_string(line) + ": warning: the results folder \"" + m_earlierFolder +
+                          "\" already holds results (" + m_earlierResults +
+                          "); this run is mixed with them (--clean empties the folder first)");
+    }
+    m_earlierResults.clear();
+}
+
+void CReplayDriver::Warn(WarningKind kind, long line, const std::string& text)
+{
+    ++m_statistics.warnings;
+    if (m_shownWarnings[kind] == kShownWarnings[kind]) {
+        ++m_hiddenWarnings[kind];
+        return;
+    }
+    ++m_shownWarnings[kind];
+    m_console.Warning("line " + std::to_string(line) + ": warning: " + text);
+}
+
+void CReplayDriver::ReportHiddenWarnings()
+{
+    for (int kind = 0; kind < kWarningKinds; ++kind) {
+        if (m_hiddenWarnings[kind] != 0)
+            m_console.Warning("annalist: warning: " + std::to_string(m_hiddenWarnings[kind]) + " more " +
+                              kWarningKindNames[kind] + " (not shown one by one)");
+    }
+}
+
+void CReplayDriver::NoteRecordedTypes(const WideString& root)
+{
+    for (int number = 1;; ++number) {
+        WideString type;
+        WideString name = WideFromUtf8Lenient("Eve" + std::to_string(number));
+        if (!ReadSettingText(root, name.c_str(), type))
+            break;
+        m_recordedTypes.insert(Utf8FromWide(type));
+    }
+}
+
+void CReplayDriver::CheckEvent(const ReplayCall& call, long line)
+{
+    const EventTypeKeys* entry = FindEventType(call.type);
+    const bool recorded = m_recordedTypes.count(call.type) != 0;
+    if (!entry && !recorded) {
+        std::vector<std::string> names(m_recordedTypes.begin(), m_recordedTypes.end());
+        for (const EventTypeKeys& known : KnownEventTypes())
+            names.push_back(known.type);
+        Warn(UnknownType, line,
+             "the logger does not know the event type \"" + call.type + "\"" + DidYouMean(call.type, names) +
+                 "; nothing is recorded for it");
+    } else if (call.hasDescription) {
+        const std::vector<std::string>& keys = entry ? entry->keys : OtherStepKeys();
+        for (auto it = call.description.begin(); it != call.description.end(); ++it) {
+            if (std::find(keys.begin(), keys.end(), it.key()) == keys.end())
+                Warn(UnreadKey, line,
+                     "no handler of \"" + call.type + "\" reads the description key \"" + it.key() + "\"" +
+                         DidYouMean(it.key(), keys));
+        }
+    }
+    if (!call.hasTime)
+        Warn(NoTime, line, "no \"time\"; the event is stamped with this machine's clock");
+    if (call.parent != 0 && !Started(call.parent))
+        Warn(UnknownParent, line,
+             "the parent " + std::to_string(call.parent) + " was never started (no earlier event has that id)");
+    if (call.id == 0)
+        return;
+    NoteStarted(call.id);
+    m_notRecorded.erase(call.id);
+    // A step the report filter drops is not recorded: SetStatus then fails.
+    const bool step = entry ? entry->step : recorded;
+    if (!entry && !recorded) {
+        NotRecorded& note = m_notRecorded[call.id];
+        note.typeUnknown = true;
+        note.type = call.type;
+    } else if (step && m_filter != rfEnableAll && !PassesFilter(m_filter, FilteredStatus(call)) &&
+               (m_filter == rfDisableAll || call.hasDescription)) {
+        m_notRecorded[call.id].filterLine = m_filterLine;
+    }
+}
+
+bool CReplayDriver::Started(LONG id) const
+{
+    if (id >= 0 && static_cast<size_t>(id) < m_startedIds.size())
+        return m_startedIds[static_cast<size_t>(id)];
+    return m_otherStartedIds.count(id) != 0;
+}
+
+void CReplayDriver::NoteStarted(LONG id)
+{
+    const LONG kMostBits = 1L << 24;
+    if (id >= 0 && id < kMostBits) {
+        if (static_cast<size_t>(id) >= m_startedIds.size())
+            m_startedIds.resize(std::max<size_t>(static_cast<size_t>(id) + 1, 2 * m_startedIds.size()));
+        m_startedIds[static_cast<size_t>(id)] = true;
+    } else {
+        m_otherStartedIds.insert(id);
+    }
+}
+
+std::string CReplayDriver::NotRecordedNote(LONG id) const
+{
+    auto it = m_notRecorded.find(id);
+    if (it == m_notRecorded.end())
+        return std::string();
+    const NotRecorded& note = it->second;
+    if (note.typeUnknown)
+        return "the event with id " + std::to_string(id) + " was not logged: the logger does not know its type \"" +
+               note.type + "\"";
+    return "the step with id " + std::to_string(id) + " was not logged: " +
+           (note.filterLine == 0 ? std::string("--filter")
+                                 : "the Filter call on line " + std::to_string(note.filterLine)) +
+           " dropped it";
 }
 
 void CReplayDriver::RemoveCreatedFolders()
@@ -259,7 +523,9 @@ bool CReplayDriver::StartLogger()
     WideString directory;
     ReadDirectorySetting(m_root, directory);
     m_pathFolder = m_resultsFolder = ResultsFolderFor(m_resultsPath, directory);
+    NoteRecordedTypes(m_root);
     if (m_options.hasFilter) {
+        m_filter = m_options.filter;
         SetErrorInfo(0, nullptr);
         hr = m_logger->put_Filter(static_cast<tagReportFilter>(m_options.filter));
         if (FAILED(hr)) {
@@ -282,11 +548,14 @@ std::string CReplayDriver::SettingsProblem(const OutputSettings& settings) const
     return problem;
 }
 
-void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr)
+void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr, const std::string& note)
 {
     ++m_statistics.failedCalls;
     std::string text = ErrorText();
-    std::string failure = what + " failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text);
+    // The note (why the call may have failed) names the line's own id, so a
+    // failure with a note is never a repeat.
+    std::string failure = what + " failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text) +
+                          (note.empty() ? "" : " (" + note + ")");
     if (failure == m_lastFailure) {
         ++m_repeatedFailures;
         m_lastRepeatLine = line;
@@ -343,6 +612,8 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
             Skipped(line, reason);
             return false;
         }
+        CheckEvent(call, line);
+        WarnAboutEarlierResults(call, line);
         WideString type;
         WideFromUtf8(call.type, type);
         CScopedBstr typeText(type);
@@ -362,11 +633,19 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
         ++m_statistics.calls;
         SetErrorInfo(0, nullptr);
         hr = m_logger->SetStatus(call.id, static_cast<tagKovReportEvent>(call.status));
+        if (FAILED(hr)) {
+            CallFailed(line, CallName(call.kind), hr, NotRecordedNote(call.id));
+            return false;
+        }
         break;
     case CallKind::Filter:
         ++m_statistics.calls;
         SetErrorInfo(0, nullptr);
         hr = m_logger->put_Filter(static_cast<tagReportFilter>(call.filter));
+        if (SUCCEEDED(hr)) {
+            m_filter = call.filter;
+            m_filterLine = line;
+        }
         break;
     case CallKind::SetRegistryRoot: {
         WideString root;
@@ -389,6 +668,7 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
         SetErrorInfo(0, nullptr);
         hr = m_logger->SetRegistryRoot(text.Get());
         m_root = root;
+        NoteRecordedTypes(root);
         m_iterDir = settings.iterDir;
         break;
     }
@@ -443,11 +723,8 @@ void CReplayDriver::ReplayLines(CEventLogReader& reader)
             if (!ParseReplayCall(text, call, reason)) {
                 Skipped(line, reason);
             } else {
-                for (const std::string& key : call.ignoredKeys) {
-                    ++m_statistics.warnings;
-                    m_console.Message("line " + std::to_string(line) + ": warning: \"" + key +
-                                      "\" means nothing for " + CallName(call.kind) + "; ignored");
-                }
+                for (const std::string& key : call.ignoredKeys)
+                    Warn(IgnoredKey, line, "\"" + key + "\" means nothing for " + CallName(call.kind) + "; ignored");
                 Perform(call, line);
             }
         } catch (const std::bad_alloc&) {
@@ -467,10 +744,10 @@ void CReplayDriver::EndOpenRun()
     TellRepeatedFailures();
     ++m_statistics.warnings;
     m_statistics.closedOpenRun = true;
-    m_console.Message(std::string("annalist: warning: ") +
+    m_console.Warning(std::string("annalist: warning: ") +
                       (m_statistics.interrupted ? "the replay stopped" : "the event log ends") +
                       " inside the run started on line " + std::to_string(m_runStartLine) +
-                      " (no \"EndRepLog\"); ending it as \"EndRepLog\" would");
+                      " (no \"EndRepLog\"); the run is ended as \"EndRepLog\" would end it");
     CScopedBstr type(W("EndRepLog"));
     VARIANT time;
     VariantInit(&time);
@@ -488,7 +765,7 @@ void CReplayDriver::EndOpenRun()
 void CReplayDriver::PrintSummary()
 {
     ReplaySummaryInput input;
-    input.eventsFile = m_options.eventsFile;
+    input.eventsFile = m_options.eventsFile == "-" ? "standard input" : m_options.eventsFile;
     input.resultsFolder = Shown(m_resultsFolder);
     input.statistics = m_statistics;
     input.runStarted = m_runStarted;
@@ -513,9 +790,12 @@ int CReplayDriver::Run()
     // From here on an interrupt (Ctrl-C, SIGTERM) ends the replay as the end
     // of the log would: the run is closed, the private registry removed.
     PAL_WatchInterrupt();
+    m_console.SetQuiet(m_options.quiet);
     CEventLogReader reader;
     std::string reason;
-    if (!reader.Open(WideFromUtf8Lenient(m_options.eventsFile), reason)) {
+    if (m_options.eventsFile == "-") {
+        reader.OpenStandardInput();
+    } else if (!reader.Open(WideFromUtf8Lenient(m_options.eventsFile), reason)) {
         Fatal("cannot read the event log \"" + m_options.eventsFile + "\": " + reason);
         return 2;
     }
@@ -546,12 +826,15 @@ int CReplayDriver::Run()
         if (readFailed)
             Fatal("cannot read the event log \"" + m_options.eventsFile + "\" after line " +
                   std::to_string(m_lastLine) + ": read error");
+        TellRepeatedFailures();
+        ReportHiddenWarnings();
         EndOpenRun();
         m_logger.Release(); // a writer still running ends here
         TellRepeatedFailures();
         m_statistics.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    PrintSummary();
+    if (!m_options.quiet)
+        PrintSummary();
     if (m_statistics.interrupted)
         return PAL_InterruptExitStatus();
     if (readFailed)

@@ -98,6 +98,12 @@ LONG PAL_EndRegistryBatch(bool keep) { return PalEndHiveBatch(keep); }
 
 bool PAL_IsTerminal(FILE* stream) { return stream && isatty(fileno(stream)) == 1; }
 
+std::string PAL_HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
+}
+
 std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv)
 {
     std::vector<std::string> arguments;
@@ -125,14 +131,14 @@ bool PAL_Interrupted() { return g_interrupted != 0; }
 int PAL_InterruptExitStatus() { return g_interrupted != 0 ? 128 + g_interrupted : 0; }
 
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
-                    const std::string& errorFile, int& exitStatus)
+                    const std::string& errorFile, int& exitStatus, const std::string& inputFile)
 {
     if (arguments.empty())
         return false;
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0)
         return false;
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, inputFile.empty() ? "/dev/null" : inputFile.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<char*> argv;

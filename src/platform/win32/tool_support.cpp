@@ -186,6 +186,12 @@ LONG PAL_BeginRegistryBatch() { return ERROR_SUCCESS; }
 
 LONG PAL_EndRegistryBatch(bool) { return ERROR_SUCCESS; }
 
+std::string PAL_HomeFolder()
+{
+    const wchar_t* home = _wgetenv(L"USERPROFILE");
+    return home ? Utf8(home) : std::string();
+}
+
 bool PAL_IsTerminal(FILE* stream)
 {
     if (!stream)
@@ -231,7 +237,7 @@ bool PAL_Interrupted() { return g_interrupts != 0; }
 int PAL_InterruptExitStatus() { return g_interrupts != 0 ? 130 : 0; }
 
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
-                    const std::string& errorFile, int& exitStatus)
+                    const std::string& errorFile, int& exitStatus, const std::string& inputFile)
 {
     if (arguments.empty())
         return false;
@@ -241,7 +247,8 @@ bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string
             line += L' ';
         AppendQuoted(line, Wide(arguments[i]));
     }
-    HANDLE input = InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    HANDLE input =
+        InheritableFile(inputFile.empty() ? std::wstring(L"NUL") : Wide(inputFile), GENERIC_READ, OPEN_EXISTING);
     HANDLE output = InheritableFile(Wide(outputFile), GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE error = InheritableFile(Wide(errorFile), GENERIC_WRITE, CREATE_ALWAYS);
     bool started = false;

@@ -16,6 +16,17 @@ const char kTest[] = R"({"type": "StartTest", "id": 1, "desc": {"TestName": "T",
 const char kEndTest[] = R"({"type": "EndTest", "parent": 1})";
 const char kEnd[] = R"({"type": "EndRepLog"})";
 
+// The warnings about events without "time" (these logs have none): the
+// first one's line, and how many more there were.
+std::string FirstNoTime(long line)
+{
+    return "line " + std::to_string(line) + ": warning: no \"time\"; the event is stamped with this machine's clock\n";
+}
+std::string MoreNoTime(long count)
+{
+    return "annalist: warning: " + std::to_string(count) + " more events without \"time\" (not shown one by one)\n";
+}
+
 size_t Count(const std::string& text, const std::string& piece)
 {
     size_t count = 0;
@@ -149,6 +160,7 @@ TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
         kEndTest, kEnd});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err,
+              FirstNoTime(1) +
               "line 3: invalid JSON: column 77: syntax error while parsing object - unexpected end of input; "
               "expected '}'; line skipped\n"
               "line 4: LogEvent without \"type\"; line skipped\n"
@@ -157,9 +169,10 @@ TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
               "line 6: desc \"Status\": \"$i2\" must be an integer from -32768 to 32767, not 99999; line skipped\n"
               "line 7: LogEvent failed: 0x80004005: 9 is an invalid value for the EventStatus argument (argument 1).\n"
               "line 8: SetStatus failed: 0x80040329: Invalid EventId, can't change event status.\n"
-              "line 10: warning: \"Status\" means nothing for LogEvent; ignored\n");
+              "line 10: warning: \"Status\" means nothing for LogEvent; ignored\n" +
+                  MoreNoTime(5));
     EXPECT_NE(result.out.find("Replayed 11 lines of "), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find(": 7 calls, 2 failed, 4 lines skipped, 1 warning."), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(": 7 calls, 2 failed, 4 lines skipped, 7 warnings."), std::string::npos) << result.out;
     std::string xml = ResultsXml();
     EXPECT_EQ(Count(xml, "<Step "), 1u);
     EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
@@ -183,11 +196,11 @@ TEST_F(ReplayCommandTest, LinesThatCouldEndTheProcessAreRefusedAndTheRunIsKept)
         R"({"type": "Replay", "id": 5, "parent": 1, "desc": {"NodeName": "after", "Status": 0}})", // 7
         kEndTest, kEnd});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "line 3: invalid JSON: number overflow parsing '1e400'; line skipped\n"
+    EXPECT_EQ(result.err, FirstNoTime(1) + "line 3: invalid JSON: number overflow parsing '1e400'; line skipped\n"
                           "line 4: the JSON is nested deeper than 64 levels; line skipped\n"
                           "line 5: the JSON is nested deeper than 64 levels; line skipped\n"
                           "line 6: desc \"x\": a list is not a value: " +
-                              std::string(56, '[') + " ...; line skipped\n");
+                              std::string(56, '[') + " ...; line skipped\n" + MoreNoTime(4));
     std::string xml = ResultsXml();
     EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
     EXPECT_EQ(xml.substr(xml.size() - 9), "</Report>");
@@ -217,7 +230,7 @@ TEST_F(ReplayCommandTest, DescriptionValuesReachTheLoggerAsTheirTypes)
         R"({"name": "Out", "direction": "out", "value": false}, {"name": "In", "value": "ignored"}]}}})",
         kEnd});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, FirstNoTime(1) + MoreNoTime(6)); // every key is one the logger reads
     std::string xml = ResultsXml();
     for (const char* piece : {
              "<Step rID=\"T2\" retval=\"-1\">\r\n<Obj ><![CDATA[7]]></Obj>\r\n<Details ><![CDATA[1.25]]></Details>",
@@ -328,7 +341,8 @@ TEST_F(ReplayCommandTest, SettingsThatLeadOutsideTheResultsFolderAreRefused)
                               "\" lies outside the results folder \"" + shown +
                               "\" (--allow-outside allows it); line skipped\n"
                               "line 2: SetRegistryRoot refused: the \"IterDir\" setting \"..\\..\\..\\far\" leads "
-                              "outside the results folder \"" + shown + "\" (--allow-outside allows it); line skipped\n");
+                              "outside the results folder \"" + shown + "\" (--allow-outside allows it); line skipped\n" +
+                              FirstNoTime(4) + MoreNoTime(3));
     EXPECT_FALSE(test::FileExists(Path("elsewhere")));
     ResultsXml("out/results/inner");
 }
@@ -409,6 +423,8 @@ TEST_F(ReplayCommandTest, AppendModeContinuesTheReportInTheSameFolder)
                      R"({"type": "Replay", "id": 2, "parent": 1, "desc": {"NodeName": "two", "Status": 1}})", kEndTest,
                      R"({"type": "EndRepLog", "desc": {"ReportDumpStack": false}})"});
     EXPECT_EQ(result.status, 0) << result.err;
+    // Appending on purpose: no warning about the results already there.
+    EXPECT_EQ(result.err.find("already holds results"), std::string::npos) << result.err;
     std::string xml = ResultsXml();
     EXPECT_EQ(Count(xml, "<?xml"), 1u);
     EXPECT_EQ(Count(xml, "<Doc "), 2u);
@@ -424,8 +440,9 @@ TEST_F(ReplayCommandTest, ALogThatEndsInsideARunIsEndedAsEndRepLogWould)
                                                      R"( "desc": {"TestName": "A"}})",
                                       R"({"type": "Replay", "id": 3, "parent": 2, "desc": {"NodeName": "last"}})"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "annalist: warning: the event log ends inside the run started on line 1 (no \"EndRepLog\"); "
-                          "ending it as \"EndRepLog\" would\n");
+    EXPECT_EQ(result.err, FirstNoTime(1) + MoreNoTime(3) +
+                              "annalist: warning: the event log ends inside the run started on line 1 (no "
+                              "\"EndRepLog\"); the run is ended as \"EndRepLog\" would end it\n");
     std::string xml = ResultsXml();
     EXPECT_EQ(xml.substr(xml.size() - 9), "</Report>");
     EXPECT_NE(xml.find("last]]>"), std::string::npos);

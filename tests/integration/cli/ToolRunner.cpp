@@ -6,14 +6,14 @@
 
 namespace test {
 
-ToolResult RunTool(const std::vector<std::string>& arguments, const TempFolder& scratch)
+ToolResult RunTool(const std::vector<std::string>& arguments, const TempFolder& scratch, const std::string& inputFile)
 {
     std::vector<std::string> command{ANNALIST_TOOL_PATH};
     command.insert(command.end(), arguments.begin(), arguments.end());
     std::string out = (scratch.Path() / "tool-stdout.txt").u8string();
     std::string err = (scratch.Path() / "tool-stderr.txt").u8string();
     ToolResult result;
-    EXPECT_TRUE(PAL_RunProgram(command, out, err, result.status)) << "cannot start " << ANNALIST_TOOL_PATH;
+    EXPECT_TRUE(PAL_RunProgram(command, out, err, result.status, inputFile)) << "cannot start " << ANNALIST_TOOL_PATH;
     result.out = ReadFileBytes(scratch.Path() / "tool-stdout.txt");
     result.err = ReadFileBytes(scratch.Path() / "tool-stderr.txt");
     // The Windows C runtime writes text-mode line ends.

@@ -16,8 +16,10 @@ struct ToolResult {
 };
 
 // Runs `annalist` with the arguments (the program's name is added); stdout
-// and stderr go through files in `scratch`.
-ToolResult RunTool(const std::vector<std::string>& arguments, const TempFolder& scratch);
+// and stderr go through files in `scratch`, stdin is read from inputFile
+// (empty: nothing).
+ToolResult RunTool(const std::vector<std::string>& arguments, const TempFolder& scratch,
+                   const std::string& inputFile = std::string());
 
 // Writes the lines, each ended by LF, as an event log in the folder; its path.
 std::string WriteEventLog(const TempFolder& folder, const std::string& name, const std::vector<std::string>& lines);

@@ -45,6 +45,11 @@ LONG PAL_EndRegistryBatch(bool keep);
 // True when the stream is an interactive terminal (a console window on
 // Windows; not a file, pipe or the null device).
 bool PAL_IsTerminal(FILE* stream);
+
+// ---- The user ----
+// The user's home folder (UTF-8), as the environment names it; empty when it
+// names none.
+std::string PAL_HomeFolder();
 // The program's arguments as UTF-8 (on Windows from the UTF-16 command line,
 // so that names outside the ANSI code page survive).
 std::vector<std::string> PAL_Utf8Arguments(int argc, char** argv);
@@ -67,9 +72,10 @@ int PAL_InterruptExitStatus();
 
 // ---- Running a program ----
 // Runs the program with the arguments (arguments[0] is the program's path),
-// standard input empty, standard output and standard error written to the two
-// files (created or truncated), and waits for it. Returns true and the exit
+// standard input read from inputFile (empty: nothing), standard output and
+// standard error written to the two files (created or truncated), and waits
+// for it. Returns true and the exit
 // status; false when the program could not be started. A program ended by a
 // signal (POSIX) gives 128 + the signal number.
 bool PAL_RunProgram(const std::vector<std::string>& arguments, const std::string& outputFile,
-                    const std::string& errorFile, int& exitStatus);
+                    const std::string& errorFile, int& exitStatus, const std::string& inputFile = std::string());
