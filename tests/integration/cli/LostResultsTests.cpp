@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "integration/cli/ToolRunner.h"
+#include "support/PlatformTestSupport.h"
 #include "support/SmallDisk.h"
 #include "support/XmlCheck.h"
 
@@ -51,8 +52,12 @@ TEST(LostResults, ADiskThatRunsFullFailsTheReplay)
         GTEST_SKIP() << disk.Reason();
     }
     test::TempFolder scratch;
-    std::string log = test::WriteEventLog(scratch, "events.jsonl", RunLines(400));
+    // About 600 KB of records for 208 KiB of room, and a writer queue of
+    // 16 KiB: however fast the replay runs, the disk runs full while many
+    // calls are still to come.
+    std::string log = test::WriteEventLog(scratch, "events.jsonl", RunLines(1000));
     disk.Fill(48 * 1024);
+    test::ScopedEnvironment queueLimit(W("ANNALIST_WRITER_QUEUE_BYTES"), W("16384"));
     test::ToolResult result = test::RunTool({"replay", log, "-o", (disk.Path() / "results").u8string()}, scratch);
 
     // The prompt, answered Cancel unattended; the loss told once, the calls
