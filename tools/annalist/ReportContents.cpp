@@ -7,68 +7,126 @@
 
 namespace {
 
-// Bytes of a file, one at a time, through a buffer.
+// Bytes of a file, through a buffer: one at a time, or skipped over in
+// stretches (a report of a million steps is some hundreds of megabytes).
 class CByteStream {
 public:
     explicit CByteStream(FILE* file) : m_file(file) {}
     // -1 at the end.
     int Get()
     {
-        if (m_used == m_size) {
-            m_size = fread(m_buffer, 1, sizeof(m_buffer), m_file);
-            m_used = 0;
-            if (m_size == 0)
-                return -1;
-        }
-        ++m_count;
+        if (m_used == m_size && !Refill())
+            return -1;
         return static_cast<unsigned char>(m_buffer[m_used++]);
     }
-    unsigned long long Count() const { return m_count; }
+    // The bytes taken so far.
+    unsigned long long Count() const { return m_before + m_used; }
+
+    // Takes the bytes up to and including the next `c`; false at the end.
+    bool SkipPast(char c)
+    {
+        for (;;) {
+            if (m_used == m_size && !Refill())
+                return false;
+            const void* found = std::memchr(m_buffer + m_used, c, m_size - m_used);
+            if (found) {
+                m_used = static_cast<size_t>(static_cast<const char*>(found) - m_buffer) + 1;
+                return true;
+            }
+            m_used = m_size;
+        }
+    }
 
     // Reads up to and including `end`; what comes before it is appended to
-    // `text` when given. False at the end of the file.
+    // `text` when given. False at the end of the file; `text` then gets what
+    // was read but its last stretch (see CutShort).
     bool ReadUntil(const char* end, std::string* text)
     {
-        size_t n = std::strlen(end);
-        std::string window;
-        for (int c; (c = Get()) >= 0;) {
-            window.push_back(static_cast<char>(c));
-            if (window.size() >= n && window.compare(window.size() - n, n, end) == 0) {
+        const size_t n = std::strlen(end);
+        const char last = end[n - 1];
+        std::string& window = m_window;
+        window.clear();
+        unsigned long long read = 0;
+        for (;;) {
+            if (m_used == m_size && !Refill()) {
+                if (text)
+                    text->append(window, 0, CutShort(read, n));
+                return false;
+            }
+            const char* from = m_buffer + m_used;
+            const void* found = std::memchr(from, last, m_size - m_used);
+            size_t taken = found ? static_cast<size_t>(static_cast<const char*>(found) - from) + 1 : m_size - m_used;
+            window.append(from, taken);
+            m_used += taken;
+            read += taken;
+            if (found && window.size() >= n && window.compare(window.size() - n, n, end) == 0) {
                 window.resize(window.size() - n);
                 if (text)
                     text->append(window);
                 return true;
             }
-            if (window.size() > 4096) { // keep the window short
-                size_t keep = n;
-                if (text)
-                    text->append(window, 0, window.size() - keep);
-                window.erase(0, window.size() - keep);
-            }
+            if (!text && window.size() > 4096) // only its end can still match
+                window.erase(0, window.size() - n);
         }
-        return false;
     }
 
 private:
+    bool Refill()
+    {
+        m_before += m_size;
+        m_used = 0;
+        m_size = fread(m_buffer, 1, sizeof(m_buffer), m_file);
+        return m_size != 0;
+    }
+
+    // How much of `read` bytes a section cut short by the end of the file
+    // gives: the reader has always passed on its text in stretches of 4096
+    // bytes less the end mark, and held back the rest.
+    static size_t CutShort(unsigned long long read, size_t n)
+    {
+        const unsigned long long stretch = 4097 - n;
+        return read < n ? 0 : static_cast<size_t>((read - n) / stretch * stretch);
+    }
+
     FILE* m_file;
     char m_buffer[65536];
     size_t m_used = 0, m_size = 0;
-    unsigned long long m_count = 0;
+    unsigned long long m_before = 0; // bytes of the buffers before this one
+    std::string m_window;            // kept between calls for its capacity
 };
 
 bool IsNameChar(int c) { return c > ' ' && c != '>' && c != '/' && c != '=' && c != '"' && c != '\''; }
 bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// A start tag; read again and again into the same storage, so that its
+// texts keep their capacity from tag to tag.
 struct Tag {
     std::string name;
-    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<std::pair<std::string, std::string>> attributes; // the first `count` are this tag's
+    size_t count = 0;
     bool selfClosing = false;
 
+    void Clear()
+    {
+        name.clear();
+        count = 0;
+        selfClosing = false;
+    }
+    // A new attribute, its key and value empty.
+    std::pair<std::string, std::string>& NewAttribute()
+    {
+        if (count == attributes.size())
+            attributes.emplace_back();
+        std::pair<std::string, std::string>& attribute = attributes[count];
+        attribute.first.clear();
+        attribute.second.clear();
+        return attribute;
+    }
     const std::string* Attribute(const char* key) const
     {
-        for (const auto& attribute : attributes)
-            if (attribute.first == key)
-                return &attribute.second;
+        for (size_t i = 0; i < count; ++i)
+            if (attributes[i].first == key)
+                return &attributes[i].second;
         return nullptr;
     }
 };
@@ -76,7 +134,7 @@ struct Tag {
 // The rest of a start tag after "<" and its first character.
 bool ReadStartTag(CByteStream& in, int first, Tag& tag)
 {
-    tag = Tag();
+    tag.Clear();
     int c = first;
     while (c >= 0 && IsNameChar(c)) {
         tag.name.push_back(static_cast<char>(c));
@@ -94,7 +152,8 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
             c = in.Get();
             continue;
         }
-        std::string key;
+        std::pair<std::string, std::string>& attribute = tag.NewAttribute();
+        std::string& key = attribute.first;
         while (c >= 0 && IsNameChar(c)) {
             key.push_back(static_cast<char>(c));
             c = in.Get();
@@ -112,12 +171,12 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
         if (c != '"' && c != '\'')
             continue;
         int quote = c;
-        std::string value;
+        std::string& value = attribute.second;
         while ((c = in.Get()) >= 0 && c != quote)
             value.push_back(static_cast<char>(c));
         if (c < 0)
             return false;
-        tag.attributes.emplace_back(key, value);
+        ++tag.count;
         c = in.Get();
     }
 }
@@ -165,9 +224,8 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
     std::vector<OpenElement> open;
     std::unordered_map<std::string, size_t> openByName; // elements of `open`, by name
     int openEntries = 0;
-    for (int c; (c = in.Get()) >= 0;) {
-        if (c != '<')
-            continue;
+    Tag tag;
+    while (in.SkipPast('<')) {
         int next = in.Get();
         if (next < 0)
             break;
@@ -215,7 +273,6 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 }
             }
         } else {
-            Tag tag;
             if (!ReadStartTag(in, next, tag))
                 break;
             if (tag.Attribute("rID"))
