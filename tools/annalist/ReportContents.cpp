@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -33,6 +34,26 @@ public:
                 m_used = static_cast<size_t>(static_cast<const char*>(found) - m_buffer) + 1;
                 return true;
             }
+            m_used = m_size;
+        }
+    }
+
+    // Takes the bytes up to and including the next `c`, appending those
+    // before it to `text`; false at the end.
+    bool AppendUntil(char c, std::string& text)
+    {
+        for (;;) {
+            if (m_used == m_size && !Refill())
+                return false;
+            const char* from = m_buffer + m_used;
+            const void* found = std::memchr(from, c, m_size - m_used);
+            if (found) {
+                size_t length = static_cast<size_t>(static_cast<const char*>(found) - from);
+                text.append(from, length);
+                m_used += length + 1;
+                return true;
+            }
+            text.append(from, m_size - m_used);
             m_used = m_size;
         }
     }
@@ -122,7 +143,7 @@ struct Tag {
         attribute.second.clear();
         return attribute;
     }
-    const std::string* Attribute(const char* key) const
+    const std::string* Attribute(std::string_view key) const
     {
         for (size_t i = 0; i < count; ++i)
             if (attributes[i].first == key)
@@ -170,11 +191,7 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
             c = in.Get();
         if (c != '"' && c != '\'')
             continue;
-        int quote = c;
-        std::string& value = attribute.second;
-        while ((c = in.Get()) >= 0 && c != quote)
-            value.push_back(static_cast<char>(c));
-        if (c < 0)
+        if (!in.AppendUntil(static_cast<char>(c), attribute.second))
             return false;
         ++tag.count;
         c = in.Get();
@@ -206,7 +223,8 @@ long Number(const std::string* text) { return text ? std::strtol(text->c_str(), 
 
 struct OpenElement {
     std::string name;
-    int entry; // index into the entries, or -1
+    int entry;     // index into the entries, or -1
+    size_t* count; // the open elements of this name
 };
 
 } // namespace
@@ -225,6 +243,7 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
     std::unordered_map<std::string, size_t> openByName; // elements of `open`, by name
     int openEntries = 0;
     Tag tag;
+    std::string endName;
     while (in.SkipPast('<')) {
         int next = in.Get();
         if (next < 0)
@@ -237,24 +256,24 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 in.Get();
                 in.ReadUntil("-->", nullptr);
             } else if (a == '[') {
-                std::string text;
+                // The name of the entry whose DName or AName this is; any
+                // other text is passed over.
+                int named = -1;
+                if (open.size() >= 2 && (std::string_view(open.back().name) == "DName" ||
+                                         std::string_view(open.back().name) == "AName"))
+                    named = open[open.size() - 2].entry;
                 in.ReadUntil("CDATA[", nullptr);
-                in.ReadUntil("]]>", &text);
-                // The name of the entry whose DName or AName this is.
-                if (open.size() >= 2 && (open.back().name == "DName" || open.back().name == "AName")) {
-                    int entry = open[open.size() - 2].entry;
-                    if (entry >= 0)
-                        contents.entries[static_cast<size_t>(entry)].name += text;
-                }
+                in.ReadUntil("]]>", named >= 0 ? &contents.entries[static_cast<size_t>(named)].name : nullptr);
             } else {
                 SkipDeclaration(in);
             }
         } else if (next == '/') {
-            std::string name;
+            std::string& name = endName;
+            name.clear();
             in.ReadUntil(">", &name);
             while (!name.empty() && IsSpace(static_cast<unsigned char>(name.back())))
                 name.pop_back();
-            if (name == "Report")
+            if (std::string_view(name) == "Report")
                 contents.closed = true;
             // Pop to the matching element (tolerating a missing end tag). An
             // end tag that matches no open element is passed over without a
@@ -268,7 +287,7 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                             contents.entries[static_cast<size_t>(open.back().entry)].closed = true;
                         --openEntries;
                     }
-                    --openByName[open.back().name];
+                    --*open.back().count;
                     open.pop_back();
                 }
             }
@@ -279,11 +298,12 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 ++contents.nodes;
             int parentEntry = open.empty() ? -1 : open.back().entry;
             int entry = -1;
-            if (tag.name == "Doc" || tag.name == "Action" || tag.name == "BPT") {
+            const std::string_view name = tag.name;
+            if (name == "Doc" || name == "Action" || name == "BPT") {
                 ReportEntry item;
-                if (tag.name == "BPT")
+                if (name == "BPT")
                     item.kind = ReportEntry::BusinessProcess;
-                else if (tag.name == "Action")
+                else if (name == "Action")
                     item.kind = ReportEntry::Action;
                 else {
                     const std::string* type = tag.Attribute("type");
@@ -292,7 +312,7 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 item.depth = openEntries;
                 contents.entries.push_back(item);
                 entry = static_cast<int>(contents.entries.size() - 1);
-            } else if (parentEntry >= 0 && tag.name == "Summary") {
+            } else if (parentEntry >= 0 && name == "Summary") {
                 ReportEntry& owner = contents.entries[static_cast<size_t>(parentEntry)];
                 if (tag.Attribute("passed")) {
                     owner.hasCounts = true;
@@ -300,13 +320,14 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                     owner.failed = Number(tag.Attribute("failed"));
                     owner.warnings = Number(tag.Attribute("warnings"));
                 }
-            } else if (parentEntry >= 0 && tag.name == "NodeArgs") {
+            } else if (parentEntry >= 0 && name == "NodeArgs") {
                 const std::string* status = tag.Attribute("status");
                 contents.entries[static_cast<size_t>(parentEntry)].status = status ? *status : "Done";
             }
             if (!tag.selfClosing) {
-                ++openByName[tag.name];
-                open.push_back(OpenElement{tag.name, entry});
+                size_t& count = openByName[tag.name];
+                ++count;
+                open.push_back(OpenElement{tag.name, entry, &count});
                 if (entry >= 0)
                     ++openEntries;
             }

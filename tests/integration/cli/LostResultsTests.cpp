@@ -51,7 +51,9 @@ TEST(LostResults, ADiskThatRunsFullFailsTheReplay)
         GTEST_SKIP() << disk.Reason();
     }
     test::TempFolder scratch;
-    std::string log = test::WriteEventLog(scratch, "events.jsonl", RunLines(400));
+    // Several times what the disk holds: the writer runs out of room while
+    // the replay still has lines to go, however fast it reads them.
+    std::string log = test::WriteEventLog(scratch, "events.jsonl", RunLines(4000));
     disk.Fill(48 * 1024);
     test::ToolResult result = test::RunTool({"replay", log, "-o", (disk.Path() / "results").u8string()}, scratch);
 
