@@ -58,40 +58,83 @@ public:
         }
     }
 
+    // Appends the bytes from here that are `Wanted` (a function of the
+    // byte); gives the first byte that is not, taken, or -1 at the end.
+    template <typename Wanted>
+    int AppendWhile(Wanted wanted, std::string& text)
+    {
+        for (;;) {
+            if (m_used == m_size && !Refill())
+                return -1;
+            size_t from = m_used;
+            while (m_used != m_size && wanted(static_cast<unsigned char>(m_buffer[m_used])))
+                ++m_used;
+            text.append(m_buffer + from, m_used - from);
+            if (m_used != m_size)
+                return static_cast<unsigned char>(m_buffer[m_used++]);
+        }
+    }
+
     // Reads up to and including `end`; what comes before it is appended to
     // `text` when given. False at the end of the file; `text` then gets what
     // was read but its last stretch (see CutShort).
-    bool ReadUntil(const char* end, std::string* text)
+    template <size_t Size>
+    bool ReadUntil(const char (&end)[Size], std::string* text)
     {
-        const size_t n = std::strlen(end);
+        const size_t n = Size - 1;
         const char last = end[n - 1];
-        std::string& window = m_window;
-        window.clear();
-        unsigned long long read = 0;
+        // What this call has read: appended to the text, or its last bytes
+        // kept in m_window (an end mark may span two buffers).
+        std::string& seen = text ? *text : m_window;
+        const size_t base = text ? text->size() : 0;
+        if (!text)
+            m_window.clear();
         for (;;) {
             if (m_used == m_size && !Refill()) {
                 if (text)
-                    text->append(window, 0, CutShort(read, n));
+                    text->resize(base + CutShort(text->size() - base, n));
                 return false;
             }
             const char* from = m_buffer + m_used;
-            const void* found = std::memchr(from, last, m_size - m_used);
-            size_t taken = found ? static_cast<size_t>(static_cast<const char*>(found) - from) + 1 : m_size - m_used;
-            window.append(from, taken);
-            m_used += taken;
-            read += taken;
-            if (found && window.size() >= n && window.compare(window.size() - n, n, end) == 0) {
-                window.resize(window.size() - n);
-                if (text)
-                    text->append(window);
-                return true;
+            const size_t length = m_size - m_used;
+            for (size_t taken = 0; taken < length;) {
+                const void* mark = std::memchr(from + taken, last, length - taken);
+                if (!mark)
+                    break;
+                // Up to and including a byte that may end the end mark.
+                taken = static_cast<size_t>(static_cast<const char*>(mark) - from) + 1;
+                if (EndsWith(seen, seen.size() - base, from, taken, end, n)) {
+                    seen.append(from, taken);
+                    seen.resize(seen.size() - n);
+                    m_used += taken;
+                    return true;
+                }
             }
-            if (!text && window.size() > 4096) // only its end can still match
-                window.erase(0, window.size() - n);
+            if (text) {
+                text->append(from, length);
+            } else {
+                size_t keep = length < n ? length : n;
+                m_window.append(from + length - keep, keep);
+                if (m_window.size() > n)
+                    m_window.erase(0, m_window.size() - n);
+            }
+            m_used = m_size;
         }
     }
 
 private:
+    // Whether `end` (n bytes) ends the `taken` bytes at `from`, which follow
+    // the last `before` bytes of `seen`.
+    static bool EndsWith(const std::string& seen, size_t before, const char* from, size_t taken, const char* end,
+                         size_t n)
+    {
+        if (taken >= n)
+            return std::memcmp(from + taken - n, end, n) == 0;
+        size_t early = n - taken; // the mark's bytes in `seen`
+        return before >= early && seen.compare(seen.size() - early, early, end, early) == 0 &&
+               std::memcmp(from, end + early, taken) == 0;
+    }
+
     bool Refill()
     {
         m_before += m_size;
@@ -116,7 +159,18 @@ private:
     std::string m_window;            // kept between calls for its capacity
 };
 
-bool IsNameChar(int c) { return c > ' ' && c != '>' && c != '/' && c != '=' && c != '"' && c != '\''; }
+// The bytes of names, a table for the loops over them.
+struct NameBytes {
+    bool name[256] = {};
+    NameBytes()
+    {
+        for (int c = '!'; c < 256; ++c)
+            name[c] = c != '>' && c != '/' && c != '=' && c != '"' && c != '\'';
+    }
+};
+const NameBytes kNameBytes;
+
+bool IsNameChar(int c) { return c >= 0 && kNameBytes.name[c]; }
 bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A start tag; read again and again into the same storage, so that its
@@ -157,9 +211,9 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
 {
     tag.Clear();
     int c = first;
-    while (c >= 0 && IsNameChar(c)) {
+    if (IsNameChar(c)) {
         tag.name.push_back(static_cast<char>(c));
-        c = in.Get();
+        c = in.AppendWhile(IsNameChar, tag.name);
     }
     for (;;) {
         while (c >= 0 && IsSpace(c))
@@ -175,9 +229,9 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
         }
         std::pair<std::string, std::string>& attribute = tag.NewAttribute();
         std::string& key = attribute.first;
-        while (c >= 0 && IsNameChar(c)) {
+        if (IsNameChar(c)) {
             key.push_back(static_cast<char>(c));
-            c = in.Get();
+            c = in.AppendWhile(IsNameChar, key);
         }
         while (c >= 0 && IsSpace(c))
             c = in.Get();
