@@ -1,6 +1,7 @@
 #include "annalist/DescriptionBuilder.h"
 
 #include <limits>
+#include <vector>
 
 #include "annalist/HostObjects.h"
 #include "annalist/TextConversion.h"
@@ -10,14 +11,10 @@ namespace {
 
 bool MakeBstr(const std::string& utf8, VARIANT* out, std::string& reason)
 {
-    WideString wide;
-    if (!WideFromUtf8(utf8, wide)) {
-        reason = "a text that is not UTF-8";
-        return false;
-    }
-    BSTR text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    bool notUtf8 = false;
+    BSTR text = BstrFromUtf8(utf8, notUtf8);
     if (!text) {
-        reason = "out of memory";
+        reason = notUtf8 ? "a text that is not UTF-8" : "out of memory";
         return false;
     }
     V_VT(out) = VT_BSTR;
@@ -151,6 +148,48 @@ bool MakeFormValue(const Json& value, bool allowObjects, VARIANT* out, std::stri
     return false;
 }
 
+// The keys of the last descriptions built on this thread, by their place.
+// The lines of a log mostly repeat the keys of the line before, in the same
+// order: their BSTRs are made once and handed to the dictionary (which
+// copies them) again and again.
+class CRecentKeys {
+public:
+    CRecentKeys() = default;
+    ~CRecentKeys()
+    {
+        for (Key& key : m_keys)
+            SysFreeString(key.text);
+    }
+    CRecentKeys(const CRecentKeys&) = delete;
+    CRecentKeys& operator=(const CRecentKeys&) = delete;
+
+    // The key at `place` as a BSTR that stays owned here; null with the
+    // reason when it is not UTF-8 or memory runs out.
+    BSTR Get(size_t place, const std::string& utf8, std::string& reason)
+    {
+        if (place >= m_keys.size())
+            m_keys.resize(place + 1);
+        Key& key = m_keys[place];
+        if (key.text && key.utf8 == utf8)
+            return key.text;
+        VARIANT made;
+        VariantInit(&made);
+        if (!MakeBstr(utf8, &made, reason))
+            return nullptr;
+        SysFreeString(key.text);
+        key.text = V_BSTR(&made);
+        key.utf8 = utf8;
+        return key.text;
+    }
+
+private:
+    struct Key {
+        std::string utf8;
+        BSTR text = nullptr;
+    };
+    std::vector<Key> m_keys;
+};
+
 } // namespace
 
 bool VariantFromJson(const Json& value, bool allowObjects, VARIANT* out, std::string& reason)
@@ -202,10 +241,15 @@ bool BuildDescription(const Json& description, CInterfacePtr<IDictionary>& dicti
         reason = "cannot create a dictionary for the description: " + HresultText(hr);
         return false;
     }
-    for (auto it = description.begin(); it != description.end(); ++it) {
-        CVariantValue key;
+    thread_local CRecentKeys recentKeys;
+    size_t place = 0;
+    for (auto it = description.begin(); it != description.end(); ++it, ++place) {
         std::string inner;
-        if (!MakeBstr(it.key(), key.Get(), inner)) {
+        VARIANT key; // the text stays the cache's
+        VariantInit(&key);
+        V_VT(&key) = VT_BSTR;
+        V_BSTR(&key) = recentKeys.Get(place, it.key(), inner);
+        if (!V_BSTR(&key)) {
             reason = "desc key: " + inner;
             return false;
         }
@@ -214,7 +258,7 @@ bool BuildDescription(const Json& description, CInterfacePtr<IDictionary>& dicti
             reason = "desc \"" + it.key() + "\": " + inner;
             return false;
         }
-        hr = made->Add(key.Get(), value.Get());
+        hr = made->Add(&key, value.Get());
         if (FAILED(hr)) {
             reason = "desc \"" + it.key() + "\": the dictionary refused the value: " + HresultText(hr);
             return false;

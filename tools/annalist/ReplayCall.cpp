@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
+#include "annalist/PlainJsonReader.h"
 #include "annalist/TextConversion.h"
 
 namespace {
@@ -11,15 +13,15 @@ namespace {
 struct CallEntry {
     const char* name;
     CallKind kind;
-    const char* keys[6]; // the keys the call reads, besides "call"
+    std::string_view keys[6]; // the keys the call reads, besides "call"; an empty one ends them
 };
 
 const CallEntry kCalls[] = {
-    {"LogEvent", CallKind::LogEvent, {"type", "id", "parent", "time", "desc", nullptr}},
-    {"SetStatus", CallKind::SetStatus, {"id", "status", nullptr}},
-    {"Filter", CallKind::Filter, {"value", nullptr}},
-    {"SetRegistryRoot", CallKind::SetRegistryRoot, {"root", nullptr}},
-    {"ReportPath", CallKind::ReportPath, {"path", nullptr}},
+    {"LogEvent", CallKind::LogEvent, {"type", "id", "parent", "time", "desc"}},
+    {"SetStatus", CallKind::SetStatus, {"id", "status"}},
+    {"Filter", CallKind::Filter, {"value"}},
+    {"SetRegistryRoot", CallKind::SetRegistryRoot, {"root"}},
+    {"ReportPath", CallKind::ReportPath, {"path"}},
 };
 
 const CallEntry* FindCall(const std::string& name)
@@ -30,11 +32,11 @@ const CallEntry* FindCall(const std::string& name)
     return nullptr;
 }
 
-bool Known(const CallEntry& entry, const std::string& key)
+bool Known(const CallEntry& entry, std::string_view key)
 {
     if (key == "call")
         return true;
-    for (const char* const* k = entry.keys; *k; ++k)
+    for (const std::string_view* k = entry.keys; !k->empty(); ++k)
         if (key == *k)
             return true;
     return false;
@@ -266,17 +268,21 @@ bool ParseEventTime(const std::string& text, DATE& date)
 bool ParseReplayCall(const std::string& line, ReplayCall& call, std::string& reason)
 {
     call = ReplayCall();
-    if (JsonNestingDepth(line) > kMaxJsonDepth) {
-        reason = "the JSON is nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
-        return false;
-    }
     Json object;
-    try {
-        object = Json::parse(line);
-    } catch (const Json::exception& error) {
-        // A syntax error, and also a number too large for a double ("1e400").
-        reason = "invalid JSON: " + ParseMessage(error.what());
-        return false;
+    // Nearly every line is read by the plain reader; the general parser
+    // takes the others and says what is wrong with them.
+    if (!ReadPlainJson(line, object)) {
+        if (JsonNestingDepth(line) > kMaxJsonDepth) {
+            reason = "the JSON is nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+            return false;
+        }
+        try {
+            object = Json::parse(line);
+        } catch (const Json::exception& error) {
+            // A syntax error, and also a number too large for a double ("1e400").
+            reason = "invalid JSON: " + ParseMessage(error.what());
+            return false;
+        }
     }
     if (!object.is_object()) {
         reason = "not a JSON object";

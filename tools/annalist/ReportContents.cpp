@@ -3,72 +3,205 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
 
-// Bytes of a file, one at a time, through a buffer.
+// Bytes of a file, through a buffer: one at a time, or skipped over in
+// stretches (a report of a million steps is some hundreds of megabytes).
 class CByteStream {
 public:
     explicit CByteStream(FILE* file) : m_file(file) {}
     // -1 at the end.
     int Get()
     {
-        if (m_used == m_size) {
-            m_size = fread(m_buffer, 1, sizeof(m_buffer), m_file);
-            m_used = 0;
-            if (m_size == 0)
-                return -1;
-        }
-        ++m_count;
+        if (m_used == m_size && !Refill())
+            return -1;
         return static_cast<unsigned char>(m_buffer[m_used++]);
     }
-    unsigned long long Count() const { return m_count; }
+    // The bytes taken so far.
+    unsigned long long Count() const { return m_before + m_used; }
 
-    // Reads up to and including `end`; what comes before it is appended to
-    // `text` when given. False at the end of the file.
-    bool ReadUntil(const char* end, std::string* text)
+    // Takes the bytes up to and including the next `c`; false at the end.
+    bool SkipPast(char c)
     {
-        size_t n = std::strlen(end);
-        std::string window;
-        for (int c; (c = Get()) >= 0;) {
-            window.push_back(static_cast<char>(c));
-            if (window.size() >= n && window.compare(window.size() - n, n, end) == 0) {
-                window.resize(window.size() - n);
-                if (text)
-                    text->append(window);
+        for (;;) {
+            if (m_used == m_size && !Refill())
+                return false;
+            const void* found = std::memchr(m_buffer + m_used, c, m_size - m_used);
+            if (found) {
+                m_used = static_cast<size_t>(static_cast<const char*>(found) - m_buffer) + 1;
                 return true;
             }
-            if (window.size() > 4096) { // keep the window short
-                size_t keep = n;
-                if (text)
-                    text->append(window, 0, window.size() - keep);
-                window.erase(0, window.size() - keep);
-            }
+            m_used = m_size;
         }
-        return false;
+    }
+
+    // Takes the bytes up to and including the next `c`, appending those
+    // before it to `text`; false at the end.
+    bool AppendUntil(char c, std::string& text)
+    {
+        for (;;) {
+            if (m_used == m_size && !Refill())
+                return false;
+            const char* from = m_buffer + m_used;
+            const void* found = std::memchr(from, c, m_size - m_used);
+            if (found) {
+                size_t length = static_cast<size_t>(static_cast<const char*>(found) - from);
+                text.append(from, length);
+                m_used += length + 1;
+                return true;
+            }
+            text.append(from, m_size - m_used);
+            m_used = m_size;
+        }
+    }
+
+    // Appends the bytes from here that are `Wanted` (a function of the
+    // byte); gives the first byte that is not, taken, or -1 at the end.
+    template <typename Wanted>
+    int AppendWhile(Wanted wanted, std::string& text)
+    {
+        for (;;) {
+            if (m_used == m_size && !Refill())
+                return -1;
+            size_t from = m_used;
+            while (m_used != m_size && wanted(static_cast<unsigned char>(m_buffer[m_used])))
+                ++m_used;
+            text.append(m_buffer + from, m_used - from);
+            if (m_used != m_size)
+                return static_cast<unsigned char>(m_buffer[m_used++]);
+        }
+    }
+
+    // Reads up to and including `end`; what comes before it is appended to
+    // `text` when given. False at the end of the file; `text` then gets what
+    // was read but its last stretch (see CutShort).
+    template <size_t Size>
+    bool ReadUntil(const char (&end)[Size], std::string* text)
+    {
+        const size_t n = Size - 1;
+        const char last = end[n - 1];
+        // What this call has read: appended to the text, or its last bytes
+        // kept in m_window (an end mark may span two buffers).
+        std::string& seen = text ? *text : m_window;
+        const size_t base = text ? text->size() : 0;
+        if (!text)
+            m_window.clear();
+        for (;;) {
+            if (m_used == m_size && !Refill()) {
+                if (text)
+                    text->resize(base + CutShort(text->size() - base, n));
+                return false;
+            }
+            const char* from = m_buffer + m_used;
+            const size_t length = m_size - m_used;
+            for (size_t taken = 0; taken < length;) {
+                const void* mark = std::memchr(from + taken, last, length - taken);
+                if (!mark)
+                    break;
+                // Up to and including a byte that may end the end mark.
+                taken = static_cast<size_t>(static_cast<const char*>(mark) - from) + 1;
+                if (EndsWith(seen, seen.size() - base, from, taken, end, n)) {
+                    seen.append(from, taken);
+                    seen.resize(seen.size() - n);
+                    m_used += taken;
+                    return true;
+                }
+            }
+            if (text) {
+                text->append(from, length);
+            } else {
+                size_t keep = length < n ? length : n;
+                m_window.append(from + length - keep, keep);
+                if (m_window.size() > n)
+                    m_window.erase(0, m_window.size() - n);
+            }
+            m_used = m_size;
+        }
     }
 
 private:
+    // Whether `end` (n bytes) ends the `taken` bytes at `from`, which follow
+    // the last `before` bytes of `seen`.
+    static bool EndsWith(const std::string& seen, size_t before, const char* from, size_t taken, const char* end,
+                         size_t n)
+    {
+        if (taken >= n)
+            return std::memcmp(from + taken - n, end, n) == 0;
+        size_t early = n - taken; // the mark's bytes in `seen`
+        return before >= early && seen.compare(seen.size() - early, early, end, early) == 0 &&
+               std::memcmp(from, end + early, taken) == 0;
+    }
+
+    bool Refill()
+    {
+        m_before += m_size;
+        m_used = 0;
+        m_size = fread(m_buffer, 1, sizeof(m_buffer), m_file);
+        return m_size != 0;
+    }
+
+    // How much of `read` bytes a section cut short by the end of the file
+    // gives: the reader has always passed on its text in stretches of 4096
+    // bytes less the end mark, and held back the rest.
+    static size_t CutShort(unsigned long long read, size_t n)
+    {
+        const unsigned long long stretch = 4097 - n;
+        return read < n ? 0 : static_cast<size_t>((read - n) / stretch * stretch);
+    }
+
     FILE* m_file;
     char m_buffer[65536];
     size_t m_used = 0, m_size = 0;
-    unsigned long long m_count = 0;
+    unsigned long long m_before = 0; // bytes of the buffers before this one
+    std::string m_window;            // kept between calls for its capacity
 };
 
-bool IsNameChar(int c) { return c > ' ' && c != '>' && c != '/' && c != '=' && c != '"' && c != '\''; }
+// The bytes of names, a table for the loops over them.
+struct NameBytes {
+    bool name[256] = {};
+    NameBytes()
+    {
+        for (int c = '!'; c < 256; ++c)
+            name[c] = c != '>' && c != '/' && c != '=' && c != '"' && c != '\'';
+    }
+};
+const NameBytes kNameBytes;
+
+bool IsNameChar(int c) { return c >= 0 && kNameBytes.name[c]; }
 bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// A start tag; read again and again into the same storage, so that its
+// texts keep their capacity from tag to tag.
 struct Tag {
     std::string name;
-    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<std::pair<std::string, std::string>> attributes; // the first `count` are this tag's
+    size_t count = 0;
     bool selfClosing = false;
 
-    const std::string* Attribute(const char* key) const
+    void Clear()
     {
-        for (const auto& attribute : attributes)
-            if (attribute.first == key)
-                return &attribute.second;
+        name.clear();
+        count = 0;
+        selfClosing = false;
+    }
+    // A new attribute, its key and value empty.
+    std::pair<std::string, std::string>& NewAttribute()
+    {
+        if (count == attributes.size())
+            attributes.emplace_back();
+        std::pair<std::string, std::string>& attribute = attributes[count];
+        attribute.first.clear();
+        attribute.second.clear();
+        return attribute;
+    }
+    const std::string* Attribute(std::string_view key) const
+    {
+        for (size_t i = 0; i < count; ++i)
+            if (attributes[i].first == key)
+                return &attributes[i].second;
         return nullptr;
     }
 };
@@ -76,11 +209,11 @@ struct Tag {
 // The rest of a start tag after "<" and its first character.
 bool ReadStartTag(CByteStream& in, int first, Tag& tag)
 {
-    tag = Tag();
+    tag.Clear();
     int c = first;
-    while (c >= 0 && IsNameChar(c)) {
+    if (IsNameChar(c)) {
         tag.name.push_back(static_cast<char>(c));
-        c = in.Get();
+        c = in.AppendWhile(IsNameChar, tag.name);
     }
     for (;;) {
         while (c >= 0 && IsSpace(c))
@@ -94,10 +227,11 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
             c = in.Get();
             continue;
         }
-        std::string key;
-        while (c >= 0 && IsNameChar(c)) {
+        std::pair<std::string, std::string>& attribute = tag.NewAttribute();
+        std::string& key = attribute.first;
+        if (IsNameChar(c)) {
             key.push_back(static_cast<char>(c));
-            c = in.Get();
+            c = in.AppendWhile(IsNameChar, key);
         }
         while (c >= 0 && IsSpace(c))
             c = in.Get();
@@ -111,13 +245,9 @@ bool ReadStartTag(CByteStream& in, int first, Tag& tag)
             c = in.Get();
         if (c != '"' && c != '\'')
             continue;
-        int quote = c;
-        std::string value;
-        while ((c = in.Get()) >= 0 && c != quote)
-            value.push_back(static_cast<char>(c));
-        if (c < 0)
+        if (!in.AppendUntil(static_cast<char>(c), attribute.second))
             return false;
-        tag.attributes.emplace_back(key, value);
+        ++tag.count;
         c = in.Get();
     }
 }
@@ -147,7 +277,8 @@ long Number(const std::string* text) { return text ? std::strtol(text->c_str(), 
 
 struct OpenElement {
     std::string name;
-    int entry; // index into the entries, or -1
+    int entry;     // index into the entries, or -1
+    size_t* count; // the open elements of this name
 };
 
 } // namespace
@@ -165,9 +296,9 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
     std::vector<OpenElement> open;
     std::unordered_map<std::string, size_t> openByName; // elements of `open`, by name
     int openEntries = 0;
-    for (int c; (c = in.Get()) >= 0;) {
-        if (c != '<')
-            continue;
+    Tag tag;
+    std::string endName;
+    while (in.SkipPast('<')) {
         int next = in.Get();
         if (next < 0)
             break;
@@ -179,24 +310,24 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 in.Get();
                 in.ReadUntil("-->", nullptr);
             } else if (a == '[') {
-                std::string text;
+                // The name of the entry whose DName or AName this is; any
+                // other text is passed over.
+                int named = -1;
+                if (open.size() >= 2 && (std::string_view(open.back().name) == "DName" ||
+                                         std::string_view(open.back().name) == "AName"))
+                    named = open[open.size() - 2].entry;
                 in.ReadUntil("CDATA[", nullptr);
-                in.ReadUntil("]]>", &text);
-                // The name of the entry whose DName or AName this is.
-                if (open.size() >= 2 && (open.back().name == "DName" || open.back().name == "AName")) {
-                    int entry = open[open.size() - 2].entry;
-                    if (entry >= 0)
-                        contents.entries[static_cast<size_t>(entry)].name += text;
-                }
+                in.ReadUntil("]]>", named >= 0 ? &contents.entries[static_cast<size_t>(named)].name : nullptr);
             } else {
                 SkipDeclaration(in);
             }
         } else if (next == '/') {
-            std::string name;
+            std::string& name = endName;
+            name.clear();
             in.ReadUntil(">", &name);
             while (!name.empty() && IsSpace(static_cast<unsigned char>(name.back())))
                 name.pop_back();
-            if (name == "Report")
+            if (std::string_view(name) == "Report")
                 contents.closed = true;
             // Pop to the matching element (tolerating a missing end tag). An
             // end tag that matches no open element is passed over without a
@@ -210,23 +341,23 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                             contents.entries[static_cast<size_t>(open.back().entry)].closed = true;
                         --openEntries;
                     }
-                    --openByName[open.back().name];
+                    --*open.back().count;
                     open.pop_back();
                 }
             }
         } else {
-            Tag tag;
             if (!ReadStartTag(in, next, tag))
                 break;
             if (tag.Attribute("rID"))
                 ++contents.nodes;
             int parentEntry = open.empty() ? -1 : open.back().entry;
             int entry = -1;
-            if (tag.name == "Doc" || tag.name == "Action" || tag.name == "BPT") {
+            const std::string_view name = tag.name;
+            if (name == "Doc" || name == "Action" || name == "BPT") {
                 ReportEntry item;
-                if (tag.name == "BPT")
+                if (name == "BPT")
                     item.kind = ReportEntry::BusinessProcess;
-                else if (tag.name == "Action")
+                else if (name == "Action")
                     item.kind = ReportEntry::Action;
                 else {
                     const std::string* type = tag.Attribute("type");
@@ -235,7 +366,7 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                 item.depth = openEntries;
                 contents.entries.push_back(item);
                 entry = static_cast<int>(contents.entries.size() - 1);
-            } else if (parentEntry >= 0 && tag.name == "Summary") {
+            } else if (parentEntry >= 0 && name == "Summary") {
                 ReportEntry& owner = contents.entries[static_cast<size_t>(parentEntry)];
                 if (tag.Attribute("passed")) {
                     owner.hasCounts = true;
@@ -243,13 +374,14 @@ bool ReadReportContents(const WideString& path, ReportContents& contents, std::s
                     owner.failed = Number(tag.Attribute("failed"));
                     owner.warnings = Number(tag.Attribute("warnings"));
                 }
-            } else if (parentEntry >= 0 && tag.name == "NodeArgs") {
+            } else if (parentEntry >= 0 && name == "NodeArgs") {
                 const std::string* status = tag.Attribute("status");
                 contents.entries[static_cast<size_t>(parentEntry)].status = status ? *status : "Done";
             }
             if (!tag.selfClosing) {
-                ++openByName[tag.name];
-                open.push_back(OpenElement{tag.name, entry});
+                size_t& count = openByName[tag.name];
+                ++count;
+                open.push_back(OpenElement{tag.name, entry, &count});
                 if (entry >= 0)
                     ++openEntries;
             }

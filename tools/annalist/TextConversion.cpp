@@ -1,5 +1,6 @@
 #include "annalist/TextConversion.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -33,10 +34,22 @@ void EncodePiece(const WCHAR* text, std::string& out)
         out.append(buffer.data(), bytes - 1);
 }
 
+bool IsAscii(const std::string& text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool WideFromUtf8(const std::string& text, WideString& wide)
 {
+    if (IsAscii(text)) { // most texts: each byte is its character
+        wide.assign(text.begin(), text.end());
+        return true;
+    }
     WideString out;
     size_t start = 0;
     for (;;) {
@@ -50,6 +63,23 @@ bool WideFromUtf8(const std::string& text, WideString& wide)
     }
     wide.swap(out);
     return true;
+}
+
+BSTR BstrFromUtf8(const std::string& text, bool& notUtf8)
+{
+    notUtf8 = false;
+    if (IsAscii(text)) {
+        BSTR made = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+        if (made)
+            std::copy(text.begin(), text.end(), made);
+        return made;
+    }
+    WideString wide;
+    if (!WideFromUtf8(text, wide)) {
+        notUtf8 = true;
+        return nullptr;
+    }
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 WideString WideFromUtf8Lenient(const std::string& text)

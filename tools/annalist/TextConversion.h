@@ -12,6 +12,9 @@ bool WideFromUtf8(const std::string& text, WideString& wide);
 // As above; text that is not UTF-8 is taken byte by byte (Latin-1), so that a
 // file name can still be shown and tried.
 WideString WideFromUtf8Lenient(const std::string& text);
+// A BSTR of the UTF-8 text (zero characters kept); null when the text is
+// not UTF-8 (`notUtf8` set) or when memory runs out.
+BSTR BstrFromUtf8(const std::string& text, bool& notUtf8);
 // UTF-16 to UTF-8 (a lone surrogate becomes U+FFFD); zero characters inside
 // the text are kept.
 std::string Utf8FromWide(const WCHAR* text, size_t length);

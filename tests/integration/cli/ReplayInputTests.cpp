@@ -3,8 +3,11 @@
 // objects answering the host interfaces).
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "annalist/DescriptionBuilder.h"
 #include "annalist/HostObjects.h"
+#include "annalist/PlainJsonReader.h"
 #include "annalist/ReplayCall.h"
 #include "annalist/TextConversion.h"
 
@@ -136,6 +139,60 @@ TEST(ReplayCallTest, NestingIsBoundedAndValuesAreShownShort)
         big.push_back(std::string(100, 'x'));
     EXPECT_EQ(ShortJson(big), "[\"" + std::string(54, 'x') + " ...");
     EXPECT_EQ(ShortJson(Json::parse(R"({"a":[1,2.5,true,null],"b":"\u00e9"})")), "{\"a\":[1,2.5,true,null],\"b\":\"\u00e9\"}");
+}
+
+// The plain reader takes the usual lines and makes of them what the general
+// parser makes, types included (1 is unsigned, -1 signed); whatever is not
+// plain it leaves to the general parser, which refuses or reads it.
+TEST(ReplayCallTest, ThePlainReaderAgreesWithTheGeneralParser)
+{
+    auto dumpTyped = [](const Json& value) {
+        std::string text;
+        std::function<void(const Json&)> walk = [&](const Json& v) {
+            text += std::to_string(static_cast<int>(v.type())) + ":";
+            if (v.is_object())
+                for (auto it = v.begin(); it != v.end(); ++it) {
+                    text += it.key() + "=";
+                    walk(*it);
+                }
+            else if (v.is_array())
+                for (const Json& item : v)
+                    walk(item);
+            else
+                text += v.dump();
+            text += ";";
+        };
+        walk(value);
+        return text;
+    };
+    const char* plain[] = {
+        R"({"type": "Replay", "id": 5, "parent": -4, "time": "2024-03-05T14:05:07", "desc": {"PlainTextNodeName":)"
+        R"( "Browser \"Flights\"", "Status": 0, "EnableFilter": true, "X": false, "N": null, "Z": -0}})",
+        "\t{ \"type\" :\"a\\\\b\\/c\\n\\r\\t\\b\\f\\u00e9\\u20ac\\u0000\" , \"desc\":{}, \"k\": [] }\r\n ",
+        "{\"caf\xC3\xA9\": \"\xE2\x82\xAC \xF0\x9F\x98\x80 \xED\x9F\xBF \xEF\xBF\xBF\", \"l\": [1, [2, {\"a\": [\"\"]}]]}",
+        R"({"n": 999999999999999999, "m": -999999999999999999, "d": {"$date": "2024-01-01T00:00:00"}})",
+    };
+    for (const char* line : plain) {
+        Json value;
+        ASSERT_TRUE(ReadPlainJson(line, value)) << line;
+        EXPECT_EQ(dumpTyped(value), dumpTyped(Json::parse(line))) << line;
+    }
+    // Left to the general parser: numbers it reads otherwise, escapes of
+    // surrogates, a key given twice (the first place, the last value), deep
+    // nesting, bad UTF-8 and every syntax error.
+    const char* other[] = {
+        R"({"a": 1.5})", R"({"a": 1e3})", R"({"a": 1000000000000000000})", R"({"a": "\ud83d\ude00"})",
+        R"({"a": 1, "b": 2, "a": 3})", R"({"a": [[[[[[[[[1]]]]]]]]]})", "{\"a\": \"\xC0\xAF\"}",
+        "{\"a\": \"\xED\xA0\x80\"}", "{\"a\": \"\xF4\x90\x80\x80\"}", "{\"a\": \"x\x01\"}", R"({"a": 01})",
+        R"({"a": -})", R"({"a": tru})", R"({"a": 1,})", R"({"a": [1,]})", R"({"a" 1})", R"({"a": 1} x)",
+        R"([1])", "\xEF\xBB\xBF{}", R"({"a": "\x"})", R"({"a": "\u12G4"})", R"({"a": +1})", R"({"a": 1}})",
+    };
+    for (const char* line : other) {
+        Json value;
+        EXPECT_FALSE(ReadPlainJson(line, value)) << line;
+    }
+    EXPECT_EQ(dumpTyped(Parsed(R"({"type": "T", "desc": {"a": 1, "b": 2, "a": 3}})").description),
+              dumpTyped(Json::parse(R"({"a": 3, "b": 2})")));
 }
 
 TEST(ReplayCallTest, LeapDaysAndDateValues)

@@ -139,3 +139,37 @@ TEST(ReportContentsTest, UnmatchedEndTagsAreReadInLinearTime)
 }
 
 } // namespace
+
+// The file is read in blocks of 64 KiB: an end mark ("]]>", "-->", "?>")
+// that a block boundary cuts in two is still found, at every cut.
+TEST(ReportContentsTest, MarksCutByTheReadBufferAreFound)
+{
+    const size_t block = 65536;
+    // Filler up to where a mark of `length` bytes starts `shift` bytes past
+    // the last `length` bytes of block k.
+    auto upTo = [&](const std::string& text, size_t k, size_t length, size_t shift, char c) {
+        return std::string(k * block - text.size() - length + 1 + shift, c);
+    };
+    for (size_t shift = 0; shift < 3; ++shift) {
+        std::string text = "<Report><Doc rID=\"T1\"><DName><![CDATA[";
+        const size_t nameStart = text.size();
+        text += upTo(text, 1, 3, shift, ']');
+        const size_t nameLength = text.size() - nameStart;
+        text += "]]></DName><!--";
+        text += upTo(text, 2, 3, shift, '-') + "--><?pi ";
+        text += upTo(text, 3, 2, shift, '?') + "?><Action rID=\"T2\"></Action";
+        text += upTo(text, 4, 1, shift, ' ') + "></Doc></Report>";
+        test::TempFolder folder;
+        test::WriteFileBytes(folder.Path() / "Results.xml", text);
+        ReportContents contents;
+        std::string error;
+        ASSERT_TRUE(ReadReportContents(folder.Wide("Results.xml"), contents, error)) << error;
+        EXPECT_TRUE(contents.closed) << shift;
+        EXPECT_EQ(contents.nodes, 2) << shift;
+        EXPECT_EQ(contents.bytes, text.size());
+        ASSERT_EQ(contents.entries.size(), 2u) << shift;
+        EXPECT_EQ(contents.entries[0].name, std::string(nameLength, ']')) << shift;
+        EXPECT_TRUE(contents.entries[0].closed) << shift;
+        EXPECT_TRUE(contents.entries[1].closed) << shift;
+    }
+}
