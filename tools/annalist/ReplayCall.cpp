@@ -56,21 +56,7 @@ std::string ParseMessage(const char* what)
         message.erase(0, 12);
     // The parser quotes what it read, which may be bytes that are not UTF-8:
     // they are shown as "\xFF", so that the message itself stays UTF-8.
-    WideString unused;
-    if (WideFromUtf8(message, unused))
-        return message;
-    std::string shown;
-    for (char c : message) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            shown += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
-            shown += escaped;
-        }
-    }
-    return shown;
+    return ShownBytes(message);
 }
 
 // An integer member within 32 bits; absent gives `fallback`.

@@ -69,25 +69,6 @@ std::string ErrorText()
     return text;
 }
 
-// Bytes for display: those that are not UTF-8 are shown as "\xED".
-std::string ShownBytes(const std::string& text)
-{
-    if (IsStrictUtf8(text))
-        return text;
-    std::string shown;
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            shown += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
-            shown += escaped;
-        }
-    }
-    return shown;
-}
-
 // A path for display, with the platform's separator.
 std::string Shown(const WideString& path)
 {

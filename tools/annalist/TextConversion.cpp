@@ -138,6 +138,24 @@ bool IsStrictUtf8(const std::string& text)
     return clean;
 }
 
+std::string ShownBytes(const std::string& text)
+{
+    if (IsStrictUtf8(text))
+        return text;
+    std::string shown;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
 bool HasLoneSurrogate(const WideString& text)
 {
     for (size_t i = 0; i < text.size(); ++i) {

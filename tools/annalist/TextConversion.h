@@ -25,6 +25,9 @@ std::string Utf8FromBstr(BSTR text);
 // encoded surrogate, no overlong form (so that a name means the same text
 // on every platform).
 bool IsStrictUtf8(const std::string& text);
+// The bytes for display: as they are when IsStrictUtf8, else with every byte
+// above 0x7F shown as "\xED", so that a message stays UTF-8.
+std::string ShownBytes(const std::string& text);
 // True when the text holds a surrogate that is not part of a pair (no file
 // name on POSIX can hold one).
 bool HasLoneSurrogate(const WideString& text);
