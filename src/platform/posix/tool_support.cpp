@@ -26,17 +26,9 @@ struct PrivateRegistry {
     std::string earlier;
 };
 
-PrivateRegistry& TheRegistry()
-{
-    static PrivateRegistry registry;
-    return registry;
-}
-
-std::mutex& RegistryLock()
-{
-    static std::mutex lock;
-    return lock;
-}
+// The private registry of this process, set up and removed under the lock.
+PrivateRegistry g_registry;
+std::mutex g_registryLock;
 
 volatile sig_atomic_t g_interrupted = 0; // the signal's number
 
@@ -53,8 +45,8 @@ void OnInterrupt(int signalNumber)
 
 LONG PAL_BeginPrivateRegistry(std::string& where)
 {
-    std::lock_guard<std::mutex> guard(RegistryLock());
-    PrivateRegistry& registry = TheRegistry();
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    PrivateRegistry& registry = g_registry;
     if (registry.active)
         return ERROR_ALREADY_EXISTS;
     std::error_code error;
@@ -79,8 +71,8 @@ LONG PAL_BeginPrivateRegistry(std::string& where)
 
 void PAL_EndPrivateRegistry()
 {
-    std::lock_guard<std::mutex> guard(RegistryLock());
-    PrivateRegistry& registry = TheRegistry();
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    PrivateRegistry& registry = g_registry;
     if (!registry.active)
         return;
     if (registry.hadEarlier)

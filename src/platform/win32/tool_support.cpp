@@ -16,17 +16,9 @@ struct PrivateRegistry {
     std::wstring path; // below HKEY_CURRENT_USER
 };
 
-PrivateRegistry& TheRegistry()
-{
-    static PrivateRegistry registry;
-    return registry;
-}
-
-std::mutex& RegistryLock()
-{
-    static std::mutex lock;
-    return lock;
-}
+// The private registry of this process, set up and removed under the lock.
+PrivateRegistry g_registry;
+std::mutex g_registryLock;
 
 std::wstring Wide(const std::string& text)
 {
@@ -140,8 +132,8 @@ HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition
 
 LONG PAL_BeginPrivateRegistry(std::string& where)
 {
-    std::lock_guard<std::mutex> guard(RegistryLock());
-    PrivateRegistry& registry = TheRegistry();
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    PrivateRegistry& registry = g_registry;
     if (registry.active)
         return ERROR_ALREADY_EXISTS;
     std::wstring path = L"Software\\AnnalistReplay-" + std::to_wstring(GetCurrentProcessId());
@@ -171,8 +163,8 @@ LONG PAL_BeginPrivateRegistry(std::string& where)
 
 void PAL_EndPrivateRegistry()
 {
-    std::lock_guard<std::mutex> guard(RegistryLock());
-    PrivateRegistry& registry = TheRegistry();
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    PrivateRegistry& registry = g_registry;
     if (!registry.active)
         return;
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
