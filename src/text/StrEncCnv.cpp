@@ -41,6 +41,33 @@ std::unique_ptr<WCHAR[]> WideFromUtf8(const char* utf8)
     return wide;
 }
 
+std::unique_ptr<WCHAR[]> WideFromCodePage(const char* narrow, UINT codePage)
+{
+    std::unique_ptr<WCHAR[]> wide;
+    if (CodePageToWide(narrow, codePage, wide) < 0)
+        return nullptr;
+    return wide;
+}
+
+std::unique_ptr<char[]> CodePageFromWide(const WCHAR* wide, UINT codePage)
+{
+    std::unique_ptr<char[]> narrow;
+    if (WideToCodePage(wide, codePage, narrow) < 0)
+        return nullptr;
+    return narrow;
+}
+
+// Keeps a converted form; false (the form left as it was) when the
+// conversion failed.
+template <typename Unit>
+bool Keep(std::unique_ptr<Unit[]>& form, std::unique_ptr<Unit[]> converted)
+{
+    if (!converted)
+        return false;
+    form = std::move(converted);
+    return true;
+}
+
 // The size of the UTF-8 character at p: the sequence length its lead byte
 // gives (up to the 6-byte forms of the original definition), each further
 // byte a continuation byte; 0 when malformed.
@@ -148,51 +175,21 @@ bool CStrEncCnv::SetWide(const WCHAR* text) noexcept
 
 // ---- Conversions ----
 
-bool CStrEncCnv::FromUtf8() noexcept
-{
-    if (!m_utf8)
-        return false;
-    std::unique_ptr<WCHAR[]> wide = WideFromUtf8(m_utf8.get());
-    if (!wide)
-        return false;
-    m_wide = std::move(wide);
-    return true;
-}
+bool CStrEncCnv::FromUtf8() noexcept { return m_utf8 && Keep(m_wide, WideFromUtf8(m_utf8.get())); }
 
 bool CStrEncCnv::FromCodePage() noexcept
 {
-    if (!m_narrow)
-        return false;
-    std::unique_ptr<WCHAR[]> wide;
-    if (CodePageToWide(m_narrow.get(), m_codePage, wide) < 0)
-        return false;
-    m_wide = std::move(wide);
-    return true;
+    return m_narrow && Keep(m_wide, WideFromCodePage(m_narrow.get(), m_codePage));
 }
 
-bool CStrEncCnv::ToUtf8FromWide() noexcept
-{
-    if (!m_wide)
-        return false;
-    std::unique_ptr<char[]> utf8 = Utf8FromWide(m_wide.get());
-    if (!utf8)
-        return false;
-    m_utf8 = std::move(utf8);
-    return true;
-}
+bool CStrEncCnv::ToUtf8FromWide() noexcept { return m_wide && Keep(m_utf8, Utf8FromWide(m_wide.get())); }
 
 bool CStrEncCnv::ToUtf8FromCodePage() noexcept
 {
     if (!m_narrow)
         return false;
-    std::unique_ptr<WCHAR[]> wide;
-    if (CodePageToWide(m_narrow.get(), m_codePage, wide) < 0)
-        return false;
-    std::unique_ptr<char[]> utf8 = Utf8FromWide(wide.get());
-    if (!utf8)
-        return false;
-    m_utf8 = std::move(utf8);
-    return true;
+    std::unique_ptr<WCHAR[]> wide = WideFromCodePage(m_narrow.get(), m_codePage);
+    return wide && Keep(m_utf8, Utf8FromWide(wide.get()));
 }
 
 bool CStrEncCnv::ToCodePageFromUtf8() noexcept
@@ -200,22 +197,12 @@ bool CStrEncCnv::ToCodePageFromUtf8() noexcept
     if (!m_utf8)
         return false;
     std::unique_ptr<WCHAR[]> wide = WideFromUtf8(m_utf8.get());
-    std::unique_ptr<char[]> narrow;
-    if (!wide || WideToCodePage(wide.get(), m_codePage, narrow) < 0)
-        return false;
-    m_narrow = std::move(narrow);
-    return true;
+    return wide && Keep(m_narrow, CodePageFromWide(wide.get(), m_codePage));
 }
 
 bool CStrEncCnv::ToCodePageFromWide() noexcept
 {
-    if (!m_wide)
-        return false;
-    std::unique_ptr<char[]> narrow;
-    if (WideToCodePage(m_wide.get(), m_codePage, narrow) < 0)
-        return false;
-    m_narrow = std::move(narrow);
-    return true;
+    return m_wide && Keep(m_narrow, CodePageFromWide(m_wide.get(), m_codePage));
 }
 
 // ---- The forms, on demand ----
