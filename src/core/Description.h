@@ -18,6 +18,7 @@
 #include "core/DescriptionKeys.h"
 #include "pal/interface_ptr.h"
 #include "pal/pal.h"
+#include "pal/scripting.h"
 #include "pal/variant_holder.h"
 #include "text/BstrString.h"
 
@@ -85,8 +86,15 @@ private:
     // Item(key) of a key that exists, read through a reference; false (out
     // empty) when the value cannot be read so.
     bool ReadStored(const CDescriptionKey& key, VARIANT* out);
+    // The value under the key when it exists (Exists, then Item read through
+    // a reference): null when it does not or cannot be read. A value read
+    // through IDictionary is kept in `held`; a dictionary of the platform
+    // layer's own is looked into directly, and the value is its own.
+    const VARIANT* Find(const CDescriptionKey& key, CVariantValue& held);
 
     CInterfacePtr<IDictionary> m_dictionary;
+    // The dictionary, when the platform layer made it (null otherwise).
+    PalDictionary* m_own = nullptr;
 };
 
 // The object in a value (VT_UNKNOWN or VT_DISPATCH, also through a
