@@ -53,7 +53,7 @@ bool CDescription::Has(const CDescriptionKey& key)
     if (!m_dictionary)
         return false;
     if (m_own)
-        return PAL_DictionaryItem(m_own, key.Bstr()) != nullptr;
+        return PAL_DictionaryItem(m_own, key.Bstr(), key.Length()) != nullptr;
     CKey name(key);
     VARIANT_BOOL exists = VARIANT_FALSE;
     Check(m_dictionary->Exists(name.Get(), &exists));
@@ -81,7 +81,7 @@ const VARIANT* CDescription::Find(const CDescriptionKey& key, CVariantValue& hel
 {
     if (m_own) {
         // Its items are stored by value, never as references.
-        return PAL_DictionaryItem(m_own, key.Bstr());
+        return PAL_DictionaryItem(m_own, key.Bstr(), key.Length());
     }
     if (!Has(key) || !ReadStored(key, held.Get()))
         return nullptr;
@@ -198,7 +198,7 @@ void CDescription::ReadRaw(const CDescriptionKey& key, VARIANT* out)
     if (m_own) {
         // A present key's item, copied as reading Item copies it; a missing
         // one is read through IDictionary, which adds it.
-        if (const VARIANT* stored = PAL_DictionaryItem(m_own, key.Bstr())) {
+        if (const VARIANT* stored = PAL_DictionaryItem(m_own, key.Bstr(), key.Length())) {
             Check(VariantCopy(out, const_cast<VARIANT*>(stored)));
             return;
         }

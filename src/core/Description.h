@@ -31,18 +31,24 @@ struct CDescriptionFailure {
 class CDescriptionKey {
 public:
     template <size_t N>
-    constexpr CDescriptionKey(const DescriptionKeyText<N>& key) noexcept : m_text(const_cast<WCHAR*>(key.text))
+    constexpr CDescriptionKey(const DescriptionKeyText<N>& key) noexcept
+        : m_text(const_cast<WCHAR*>(key.text)), m_length(static_cast<UINT>(N - 1))
     {
     }
-    explicit CDescriptionKey(const WCHAR* text) noexcept : m_owned(text), m_text(m_owned.Get()) {}
+    explicit CDescriptionKey(const WCHAR* text) noexcept
+        : m_owned(text), m_text(m_owned.Get()), m_length(m_owned.Length())
+    {
+    }
     CDescriptionKey(const CDescriptionKey&) = delete;
     CDescriptionKey& operator=(const CDescriptionKey&) = delete;
 
     BSTR Bstr() const noexcept { return m_text; }
+    UINT Length() const noexcept { return m_length; }
 
 private:
     CBstrString m_owned;
     BSTR m_text;
+    UINT m_length;
 };
 
 class CDescription {

@@ -13,4 +13,4 @@ extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary)
 // The real Scripting.Dictionary is used through IDictionary alone.
 extern "C" PalDictionary* PAL_OwnDictionary(IDictionary*) { return nullptr; }
 
-extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary*, BSTR) { return nullptr; }
+extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary*, const WCHAR*, UINT) { return nullptr; }

@@ -18,9 +18,10 @@ extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary);
 // the dictionary itself when the object is one of those, and null for any
 // other object (which is then used through IDictionary alone; on Windows it
 // is always null). PAL_DictionaryItem answers the item stored under a text
-// key, or null when no entry has the key: what Exists and then reading Item
+// key (`length` units, as a string variant of that text would be compared),
+// or null when no entry has the key: what Exists and then reading Item
 // of a present key give, without a copy. Neither call changes the dictionary
 // or is seen by it; the item is the dictionary's, valid until it next changes.
 struct PalDictionary;
 extern "C" PalDictionary* PAL_OwnDictionary(IDictionary* dictionary);
-extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary* dictionary, BSTR key);
+extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary* dictionary, const WCHAR* key, UINT length);

@@ -417,10 +417,10 @@ public:
     STDMETHODIMP get_HashVal(VARIANT* Key, VARIANT* HashVal) override;
 
     // The item under a text key, as it is stored; null when there is none.
-    const VARIANT* ItemOf(BSTR key)
+    const VARIANT* ItemOf(const WCHAR* key, size_t length)
     {
         KeyProbe probe;
-        SetTextProbe(key, SysStringLen(key), m_compareMode, &probe);
+        SetTextProbe(key, length, m_compareMode, &probe);
         long found = Find(probe);
         return found >= 0 ? &m_entries[static_cast<size_t>(found)].item : nullptr;
     }
@@ -959,9 +959,9 @@ extern "C" PalDictionary* PAL_OwnDictionary(IDictionary* dictionary)
     return reinterpret_cast<PalDictionary*>(own);
 }
 
-extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary* dictionary, BSTR key)
+extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary* dictionary, const WCHAR* key, UINT length)
 {
-    return dictionary ? reinterpret_cast<CDictionary*>(dictionary)->ItemOf(key) : nullptr;
+    return dictionary ? reinterpret_cast<CDictionary*>(dictionary)->ItemOf(key, length) : nullptr;
 }
 
 extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary)
