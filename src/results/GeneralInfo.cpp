@@ -10,7 +10,31 @@ namespace results {
 
 namespace {
 
-std::string Trimmed(const std::string& text)
+long Number(const std::string& text, long fallback)
+{
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    return end != text.c_str() ? value : fallback;
+}
+
+// The keys of [General] that are read, and where each one goes.
+const struct {
+    const char* key;
+    std::string GeneralInfo::*field;
+} kTextKeys[] = {{"Product", &GeneralInfo::product},         {"Version", &GeneralInfo::version},
+                 {"Title", &GeneralInfo::title},             {"TestLocation", &GeneralInfo::testLocation},
+                 {"TestOnHost", &GeneralInfo::testHost},     {"UserName", &GeneralInfo::userName},
+                 {"VaultServer", &GeneralInfo::vaultServer}, {"VaultProject", &GeneralInfo::vaultProject}};
+const struct {
+    const char* key;
+    long GeneralInfo::*field;
+} kNumberKeys[] = {{"Total", &GeneralInfo::total},
+                   {"OSVersion", &GeneralInfo::osVersion},
+                   {"GlobalIteration", &GeneralInfo::globalIteration}};
+
+} // namespace
+
+std::string TrimmedIniText(const std::string& text)
 {
     size_t begin = text.find_first_not_of(" \t");
     if (begin == std::string::npos)
@@ -19,7 +43,7 @@ std::string Trimmed(const std::string& text)
     return text.substr(begin, end - begin + 1);
 }
 
-bool SameKey(const std::string& a, const char* b)
+bool SameIniName(const std::string& a, const char* b)
 {
     size_t i = 0;
     for (; i < a.size() && b[i]; ++i) {
@@ -33,15 +57,6 @@ bool SameKey(const std::string& a, const char* b)
     }
     return i == a.size() && b[i] == '\0';
 }
-
-long Number(const std::string& text, long fallback)
-{
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    return end != text.c_str() ? value : fallback;
-}
-
-} // namespace
 
 GeneralInfo ParseGeneralInfo(const std::string& bytes)
 {
@@ -60,42 +75,26 @@ GeneralInfo ParseGeneralInfo(const std::string& bytes)
         size_t end = text.find_first_of("\r\n", at);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = Trimmed(text.substr(at, end - at));
+        std::string line = TrimmedIniText(text.substr(at, end - at));
         at = end + 1;
         if (line.empty() || line[0] == ';')
             continue;
         if (line[0] == '[') {
             size_t close = line.find(']');
-            inGeneral = close != std::string::npos && SameKey(Trimmed(line.substr(1, close - 1)), "General");
+            inGeneral = close != std::string::npos && SameIniName(TrimmedIniText(line.substr(1, close - 1)), "General");
             continue;
         }
         size_t equals = line.find('=');
         if (!inGeneral || equals == std::string::npos)
             continue;
-        std::string key = Trimmed(line.substr(0, equals));
-        std::string value = Trimmed(line.substr(equals + 1));
-        if (SameKey(key, "Product"))
-            info.product = value;
-        else if (SameKey(key, "Version"))
-            info.version = value;
-        else if (SameKey(key, "Title"))
-            info.title = value;
-        else if (SameKey(key, "TestLocation"))
-            info.testLocation = value;
-        else if (SameKey(key, "TestOnHost"))
-            info.testHost = value;
-        else if (SameKey(key, "UserName"))
-            info.userName = value;
-        else if (SameKey(key, "VaultServer"))
-            info.vaultServer = value;
-        else if (SameKey(key, "VaultProject"))
-            info.vaultProject = value;
-        else if (SameKey(key, "Total"))
-            info.total = Number(value, -1);
-        else if (SameKey(key, "OSVersion"))
-            info.osVersion = Number(value, -1);
-        else if (SameKey(key, "GlobalIteration"))
-            info.globalIteration = Number(value, -1);
+        std::string key = TrimmedIniText(line.substr(0, equals));
+        std::string value = TrimmedIniText(line.substr(equals + 1));
+        for (const auto& entry : kTextKeys)
+            if (SameIniName(key, entry.key))
+                info.*entry.field = value;
+        for (const auto& entry : kNumberKeys)
+            if (SameIniName(key, entry.key))
+                info.*entry.field = Number(value, -1);
     }
     return info;
 }

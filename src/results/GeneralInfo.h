@@ -17,6 +17,11 @@ struct GeneralInfo {
     long globalIteration = -1;
 };
 
+// The file's text without the spaces and tabs around it.
+std::string TrimmedIniText(const std::string& text);
+// Section and key names of the file compare without regard to ASCII case.
+bool SameIniName(const std::string& a, const char* b);
+
 // The [General] section of the file's bytes.
 GeneralInfo ParseGeneralInfo(const std::string& bytes);
 

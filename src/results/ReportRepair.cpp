@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "results/GeneralInfo.h"
 #include "results/ResultsReader.h"
 #include "results/Utf8Text.h"
 #include "results/XmlPullParser.h"
@@ -357,30 +358,6 @@ std::string Utf8ToUtf16Le(const std::string& text)
     return out;
 }
 
-bool SameKey(const std::string& a, const char* b)
-{
-    if (a.size() != std::char_traits<char>::length(b))
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    size_t begin = text.find_first_not_of(" \t\r");
-    if (begin == std::string::npos)
-        return std::string();
-    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
-}
-
 } // namespace
 
 ReportRepair PlanReportRepair(CByteSource& source) { return CRepairPlanner(source).Plan(); }
@@ -494,24 +471,24 @@ bool RaiseGeneralInfoTotal(std::string& bytes, long total)
     bool inGeneral = false;
     size_t header = lines.size(), totalLine = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string line = Trimmed(lines[i].substr(0, lines[i].find('\n')));
+        std::string line = TrimmedIniText(lines[i].substr(0, lines[i].find('\n')));
         if (!line.empty() && line[0] == '[') {
             size_t close = line.find(']');
-            inGeneral = close != std::string::npos && SameKey(Trimmed(line.substr(1, close - 1)), "General");
+            inGeneral = close != std::string::npos && SameIniName(TrimmedIniText(line.substr(1, close - 1)), "General");
             if (inGeneral && header == lines.size())
                 header = i;
             continue;
         }
         size_t equals = line.find('=');
-        if (inGeneral && equals != std::string::npos && SameKey(Trimmed(line.substr(0, equals)), "Total") &&
+        if (inGeneral && equals != std::string::npos && SameIniName(TrimmedIniText(line.substr(0, equals)), "Total") &&
             totalLine == lines.size())
             totalLine = i;
     }
     std::string lineEnd = text.find("\r\n") != std::string::npos || text.empty() ? "\r\n" : "\n";
     std::string newLine = "Total=" + std::to_string(total) + lineEnd;
     if (totalLine < lines.size()) {
-        std::string line = Trimmed(lines[totalLine].substr(0, lines[totalLine].find('\n')));
-        std::string value = Trimmed(line.substr(line.find('=') + 1));
+        std::string line = TrimmedIniText(lines[totalLine].substr(0, lines[totalLine].find('\n')));
+        std::string value = TrimmedIniText(line.substr(line.find('=') + 1));
         char* end = nullptr;
         long long current = std::strtoll(value.c_str(), &end, 10);
         if (end != value.c_str() && current >= total)

@@ -2,10 +2,19 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace results {
 
 namespace {
+
+// Copies the value of the current element's attribute into `into`; empty
+// when the element has no such attribute.
+void CopyAttribute(const CXmlPullParser& parser, const char* attribute, std::string& into)
+{
+    const std::string* value = parser.Attribute(attribute);
+    into = value ? *value : std::string();
+}
 
 bool NodeKindOf(const std::string& name, NodeKind& kind)
 {
@@ -157,16 +166,13 @@ void CResultsReader::StartElement()
         if (name == "General") {
             m_frames.push_back({Role::General, Field::None});
             m_report.hasGeneral = true;
-            auto read = [this](const char* attribute, std::string& into) {
-                const std::string* value = m_parser.Attribute(attribute);
-                into = value ? *value : std::string();
-            };
-            read("productName", m_report.productName);
-            read("productVer", m_report.productVersion);
-            read("os", m_report.os);
-            read("host", m_report.host);
-            read("vaultserver", m_report.vaultServer);
-            read("vaultproject", m_report.vaultProject);
+            for (const auto& [attribute, into] : {std::pair<const char*, std::string*>{"productName", &m_report.productName},
+                                                  {"productVer", &m_report.productVersion},
+                                                  {"os", &m_report.os},
+                                                  {"host", &m_report.host},
+                                                  {"vaultserver", &m_report.vaultServer},
+                                                  {"vaultproject", &m_report.vaultProject}})
+                CopyAttribute(m_parser, attribute, *into);
             return;
         }
         if ((name == "Doc" || name == "BPT") && NodeKindOf(name, kind)) {
@@ -216,19 +222,16 @@ void CResultsReader::StartElement()
                 NodeArgs& args = node.args;
                 args = NodeArgs();
                 args.present = true;
-                auto read = [this](const char* attribute, std::string& into) {
-                    if (const std::string* value = m_parser.Attribute(attribute))
-                        into = *value;
-                };
-                read("eType", args.eventType);
-                read("icon", args.icon);
-                read("iconSel", args.selectedIcon);
-                read("nRep", args.eventId);
-                read("status", args.statusText);
-                read("nType", args.nodeType);
-                read("MovieMarker", args.movieMarker);
-                read("Source", args.source);
-                read("SourceLine", args.sourceLine);
+                for (const auto& [attribute, into] : {std::pair<const char*, std::string*>{"eType", &args.eventType},
+                                                      {"icon", &args.icon},
+                                                      {"iconSel", &args.selectedIcon},
+                                                      {"nRep", &args.eventId},
+                                                      {"status", &args.statusText},
+                                                      {"nType", &args.nodeType},
+                                                      {"MovieMarker", &args.movieMarker},
+                                                      {"Source", &args.source},
+                                                      {"SourceLine", &args.sourceLine}})
+                    CopyAttribute(m_parser, attribute, *into);
                 const std::string* filter = m_parser.Attribute("filter");
                 args.filtered = !(filter && *filter == "False");
             } else if (name == "Summary") {

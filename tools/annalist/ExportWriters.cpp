@@ -238,6 +238,20 @@ Json Iterations(const CRunCollector& collector, const std::vector<IterationRecor
     return list;
 }
 
+// A test's or an action's facts, duration (from its summary, else from its
+// time ticks), completion and iterations.
+void PutScope(Json& item, const ScopeFacts& facts, size_t clock, const std::vector<IterationRecord>& iterations,
+              const CRunCollector& collector)
+{
+    PutScopeFacts(item, facts);
+    int64_t seconds = facts.summaryDuration;
+    const bool known = facts.hasSummaryDuration || collector.Duration(clock, seconds);
+    item["duration"] = Duration(known, seconds);
+    if (!facts.complete)
+        item["complete"] = false;
+    item["iterations"] = Iterations(collector, iterations);
+}
+
 } // namespace
 
 std::string SummaryJson(const ExportInput& input)
@@ -252,19 +266,7 @@ std::string SummaryJson(const ExportInput& input)
     root["complete"] = outcome.Complete();
     root["problem"] = outcome.problem;
     Json run;
-    run["name"] = overview.Name(input.info);
-    run["status"] = results::StatusName(overview.Status());
-    run["passed"] = overview.Passed();
-    run["failed"] = overview.Failed();
-    run["warnings"] = overview.Warnings();
-    run["start"] = overview.Start();
-    run["end"] = overview.End();
-    int64_t seconds = 0;
-    const bool runTimed = overview.Duration(seconds);
-    run["duration"] = Duration(runTimed, seconds);
-    run["host"] = !input.info.testHost.empty() ? input.info.testHost : report.host;
-    run["product"] = !input.info.product.empty() ? input.info.product : report.productName;
-    run["version"] = !input.info.version.empty() ? input.info.version : report.productVersion;
+    overview.PutRunFacts(run, input.info, report);
     run["businessProcess"] = collector.BusinessProcess();
     run["steps"] = outcome.steps;
     root["run"] = run;
@@ -276,39 +278,13 @@ std::string SummaryJson(const ExportInput& input)
         item["type"] = test.type;
         if (test.componentIteration > 0)
             item["componentIteration"] = test.componentIteration;
-        item["status"] = results::StatusName(test.status);
-        item["passed"] = test.passed;
-        item["failed"] = test.failed;
-        item["warnings"] = test.warnings;
-        item["start"] = test.start;
-        item["end"] = test.end;
-        bool known = test.hasSummaryDuration;
-        seconds = test.summaryDuration;
-        if (!known)
-            known = collector.Duration(test.clock, seconds);
-        item["duration"] = Duration(known, seconds);
-        if (!test.complete)
-            item["complete"] = false;
-        item["iterations"] = Iterations(collector, test.iterations);
+        PutScope(item, test, test.clock, test.iterations, collector);
         Json actions = Json::array();
         for (const ActionRecord& action : test.actions) {
             Json entry;
             entry["name"] = action.name;
             entry["testIteration"] = action.testIteration;
-            entry["status"] = results::StatusName(action.status);
-            entry["passed"] = action.passed;
-            entry["failed"] = action.failed;
-            entry["warnings"] = action.warnings;
-            entry["start"] = action.start;
-            entry["end"] = action.end;
-            known = action.hasSummaryDuration;
-            seconds = action.summaryDuration;
-            if (!known)
-                known = collector.Duration(action.clock, seconds);
-            entry["duration"] = Duration(known, seconds);
-            if (!action.complete)
-                entry["complete"] = false;
-            entry["iterations"] = Iterations(collector, action.iterations);
+            PutScope(entry, action, action.clock, action.iterations, collector);
             actions.push_back(entry);
         }
         item["actions"] = actions;

@@ -352,21 +352,7 @@ void CHtmlReportWriter::Finish(const results::CResultsReader& reader, const CRun
     const results::ReadOutcome& outcome = reader.Outcome();
     const results::ReportInfo& report = reader.Report();
     nlohmann::ordered_json run;
-    run["name"] = overview.Name(info);
-    run["status"] = results::StatusName(overview.Status());
-    run["passed"] = overview.Passed();
-    run["failed"] = overview.Failed();
-    run["warnings"] = overview.Warnings();
-    run["start"] = overview.Start();
-    run["end"] = overview.End();
-    int64_t seconds = 0;
-    if (overview.Duration(seconds))
-        run["duration"] = seconds;
-    else
-        run["duration"] = nullptr;
-    run["host"] = !info.testHost.empty() ? info.testHost : report.host;
-    run["product"] = !info.product.empty() ? info.product : report.productName;
-    run["version"] = !info.version.empty() ? info.version : report.productVersion;
+    overview.PutRunFacts(run, info, report);
     run["location"] = !info.testLocation.empty() ? info.testLocation : report.location;
     run["businessProcess"] = overview.BusinessProcess();
     nlohmann::ordered_json tests = nlohmann::ordered_json::array();
@@ -374,12 +360,7 @@ void CHtmlReportWriter::Finish(const results::CResultsReader& reader, const CRun
         nlohmann::ordered_json item;
         item["name"] = test.name;
         item["type"] = test.type;
-        item["status"] = results::StatusName(test.status);
-        item["passed"] = test.passed;
-        item["failed"] = test.failed;
-        item["warnings"] = test.warnings;
-        item["start"] = test.start;
-        item["end"] = test.end;
+        PutScopeFacts(item, test);
         item["duration"] = test.hasDuration ? nlohmann::ordered_json(test.duration) : nlohmann::ordered_json(nullptr);
         tests.push_back(item);
     }

@@ -97,15 +97,20 @@ int RunRepairCommand(const RepairOptions& options, CConsole& console)
         }
     }
 
-    results::ReportRepair repair;
-    {
+    // Reads the report from its start with read(source); false (said) when
+    // it cannot be opened.
+    auto readReport = [&](auto read) {
         results::CFileByteSource source;
         if (!source.Open(resultsFile, error)) {
             console.Message("annalist: cannot read \"" + Shown(report) + "\": " + error);
-            return 2;
+            return false;
         }
-        repair = results::PlanReportRepair(source);
-    }
+        read(source);
+        return true;
+    };
+    results::ReportRepair repair;
+    if (!readReport([&](results::CFileByteSource& source) { repair = results::PlanReportRepair(source); }))
+        return 2;
     switch (repair.state) {
     case results::ReportRepair::State::Foreign:
         console.Message("annalist: \"" + Shown(report) + "\" is not a results file: " + repair.problem);
@@ -153,14 +158,8 @@ int RunRepairCommand(const RepairOptions& options, CConsole& console)
     // GeneralInfo.ini: rebuilt when it is missing, its Total raised when the
     // report holds higher node numbers.
     results::GeneralInfo rebuilt;
-    {
-        results::CFileByteSource source;
-        if (!source.Open(resultsFile, error)) {
-            console.Message("annalist: cannot read \"" + Shown(report) + "\": " + error);
-            return 2;
-        }
-        rebuilt = results::GeneralInfoFromReport(source);
-    }
+    if (!readReport([&](results::CFileByteSource& source) { rebuilt = results::GeneralInfoFromReport(source); }))
+        return 2;
     std::error_code code;
     if (!std::filesystem::exists(info, code)) {
         if (!WriteFileBytes(info, results::GeneralInfoFileBytes(rebuilt), error)) {

@@ -49,6 +49,16 @@ public:
     results::CResultsReader& Reader() { return *m_reader; }
     const results::GeneralInfo& Info() const { return m_info; }
 
+    // Reads the whole file, showing each event to every observer; then
+    // whether what was read is Usable.
+    template <typename... Observers>
+    bool ReadAll(CConsole& console, bool& incomplete, Observers&... observers)
+    {
+        while (m_reader->Next())
+            (observers.Observe(*m_reader), ...);
+        return Usable(console, incomplete);
+    }
+
     // After reading: false (with the message given) when there is nothing
     // to write; `incomplete` when what there is was cut short.
     bool Usable(CConsole& console, bool& incomplete) const
@@ -159,14 +169,10 @@ int RunReportCommand(const ReportOptions& options, CConsole& console)
     CRunOverview overview;
     CHtmlReportWriter writer(out, settings);
     writer.Begin();
-    results::CResultsReader& reader = input.Reader();
-    while (reader.Next()) {
-        overview.Observe(reader);
-        writer.Observe(reader);
-    }
     bool incomplete = false;
-    if (!input.Usable(console, incomplete))
+    if (!input.ReadAll(console, incomplete, overview, writer))
         return 2;
+    results::CResultsReader& reader = input.Reader();
     writer.Finish(reader, overview, input.Info());
     if (!out.Commit(error)) {
         console.Message("annalist: " + error);
@@ -205,14 +211,10 @@ int RunExportCommand(const ExportOptions& options, CConsole& console)
     }
     CRunOverview overview;
     CRunCollector collector;
-    results::CResultsReader& reader = input.Reader();
-    while (reader.Next()) {
-        overview.Observe(reader);
-        collector.Observe(reader);
-    }
     bool incomplete = false;
-    if (!input.Usable(console, incomplete))
+    if (!input.ReadAll(console, incomplete, overview, collector))
         return 2;
+    results::CResultsReader& reader = input.Reader();
     ExportInput exportInput{collector, overview, input.Info(), reader};
     if (!junit.path.empty())
         junit.file.Write(JUnitXml(exportInput));

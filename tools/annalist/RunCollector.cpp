@@ -153,8 +153,6 @@ void CRunCollector::End(const results::CResultsReader& reader)
     CaseRecord& record = m_cases[static_cast<size_t>(context.caseIndex)];
     record.complete = node.complete;
     record.clock = m_clock.Watch(node);
-    const results::Summary& summary = node.summary;
-    const bool counted = summary.present && summary.passed >= 0;
     TestRecord& test = m_tests[record.test];
     switch (node.kind) {
     case results::NodeKind::ActionIteration:
@@ -179,15 +177,8 @@ void CRunCollector::End(const results::CResultsReader& reader)
     }
     case results::NodeKind::Action: {
         ActionRecord& action = test.actions[static_cast<size_t>(record.action)];
-        action.status = node.status;
-        action.passed = counted ? summary.passed : node.counts.passed;
-        action.failed = counted ? summary.failed : node.counts.failed;
-        action.warnings = counted ? summary.warnings : node.counts.warnings;
-        action.start = summary.startTime;
-        action.end = summary.endTime;
-        action.hasSummaryDuration = results::SummaryDuration(summary, action.summaryDuration);
+        action.Read(node);
         action.clock = record.clock;
-        action.complete = node.complete;
         record.used = action.iterations.empty() || record.steps > 0;
         if (action.iterations.empty())
             record.status = node.status;
@@ -196,15 +187,8 @@ void CRunCollector::End(const results::CResultsReader& reader)
         break;
     }
     case results::NodeKind::Test:
-        test.status = node.status;
-        test.passed = counted ? summary.passed : node.counts.passed;
-        test.failed = counted ? summary.failed : node.counts.failed;
-        test.warnings = counted ? summary.warnings : node.counts.warnings;
-        test.start = summary.startTime;
-        test.end = summary.endTime;
-        test.hasSummaryDuration = results::SummaryDuration(summary, test.summaryDuration);
+        test.Read(node);
         test.clock = record.clock;
-        test.complete = node.complete;
         record.used = record.steps > 0;
         break;
     default:

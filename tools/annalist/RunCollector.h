@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "annalist/ScopeFacts.h"
 #include "results/DurationClock.h"
 #include "results/ResultsReader.h"
 
@@ -34,30 +35,18 @@ struct IterationRecord {
     bool complete = true;
 };
 
-struct ActionRecord {
+struct ActionRecord : ScopeFacts {
     std::string name;
     int testIteration = 0; // the test iteration it ran in (0: none)
-    results::Status status = results::Status::Done;
-    long passed = 0, failed = 0, warnings = 0;
-    std::string start, end;
-    bool hasSummaryDuration = false;
-    int64_t summaryDuration = 0;
     size_t clock = 0;
-    bool complete = true;
     std::vector<IterationRecord> iterations;
 };
 
-struct TestRecord {
+struct TestRecord : ScopeFacts {
     std::string name;
     std::string type = "Test";
     int componentIteration = 0;
-    results::Status status = results::Status::Done;
-    long passed = 0, failed = 0, warnings = 0;
-    std::string start, end;
-    bool hasSummaryDuration = false;
-    int64_t summaryDuration = 0;
     size_t clock = 0;
-    bool complete = true;
     std::vector<IterationRecord> iterations;
     std::vector<ActionRecord> actions;
 };

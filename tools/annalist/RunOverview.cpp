@@ -1,5 +1,7 @@
 #include "annalist/RunOverview.h"
 
+#include <nlohmann/json.hpp>
+
 #include "results/DurationClock.h"
 #include "results/TimeText.h"
 
@@ -20,20 +22,13 @@ void CRunOverview::Observe(const results::CResultsReader& reader)
     TestOverview test;
     test.name = node.name;
     test.type = node.testType;
-    test.status = node.status;
-    const results::Summary& summary = node.summary;
-    const bool counted = summary.present && summary.passed >= 0;
-    test.passed = counted ? summary.passed : node.counts.passed;
-    test.failed = counted ? summary.failed : node.counts.failed;
-    test.warnings = counted ? summary.warnings : node.counts.warnings;
-    test.start = summary.startTime;
-    test.end = summary.endTime;
-    test.hasDuration = results::SummaryDuration(summary, test.duration);
+    test.Read(node);
+    test.hasDuration = test.hasSummaryDuration;
+    test.duration = test.summaryDuration;
     if (!test.hasDuration && node.hasTicks) {
         test.hasDuration = true;
         test.duration = node.lastTick - node.firstTick;
     }
-    test.complete = node.complete;
     m_tests.push_back(test);
 }
 
@@ -115,4 +110,24 @@ std::string DurationText(int64_t seconds)
         std::snprintf(text, sizeof(text), "%lld h %02lld min", static_cast<long long>(seconds / 3600),
                       static_cast<long long>((seconds % 3600) / 60));
     return text;
+}
+
+void CRunOverview::PutRunFacts(nlohmann::ordered_json& run, const results::GeneralInfo& info,
+                               const results::ReportInfo& report) const
+{
+    run["name"] = Name(info);
+    run["status"] = results::StatusName(Status());
+    run["passed"] = Passed();
+    run["failed"] = Failed();
+    run["warnings"] = Warnings();
+    run["start"] = Start();
+    run["end"] = End();
+    int64_t seconds = 0;
+    if (Duration(seconds))
+        run["duration"] = seconds;
+    else
+        run["duration"] = nullptr;
+    run["host"] = !info.testHost.empty() ? info.testHost : report.host;
+    run["product"] = !info.product.empty() ? info.product : report.productName;
+    run["version"] = !info.version.empty() ? info.version : report.productVersion;
 }

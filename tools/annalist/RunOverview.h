@@ -7,19 +7,18 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "annalist/CommandLine.h"
+#include "annalist/ScopeFacts.h"
 #include "results/GeneralInfo.h"
 #include "results/ResultsReader.h"
 
-struct TestOverview {
+struct TestOverview : ScopeFacts {
     std::string name;
     std::string type = "Test";   // "BC" for a business component
-    results::Status status = results::Status::Done;
-    long passed = 0, failed = 0, warnings = 0;
-    std::string start, end;      // the logger's date and time texts ("" when not written)
-    bool hasDuration = false;
+    bool hasDuration = false;    // from the summary, else from the time ticks
     int64_t duration = 0;        // seconds
-    bool complete = true;
 };
 
 class CRunOverview {
@@ -39,6 +38,11 @@ public:
     // The run's name: the title the host gave, else the business process,
     // else the test (and how many more there are).
     std::string Name(const results::GeneralInfo& info) const;
+    // Puts the run's "name", "status", counts, "start", "end", "duration"
+    // (null when unknown), "host", "product" and "version" into run: the
+    // texts of GeneralInfo.ini, else those of the report.
+    void PutRunFacts(nlohmann::ordered_json& run, const results::GeneralInfo& info,
+                     const results::ReportInfo& report) const;
 
 private:
     std::vector<TestOverview> m_tests;
