@@ -351,9 +351,9 @@ TEST(Files, StreamsAreCutBackAndPositionedBeyondTwoGigabytes)
     EXPECT_EQ(_ftelli64(file), 4);
     std::fputs("ab", file);
     // A position past 2^31 (a sparse file).
-    const long long far = 3LL * 1024 * 1024 * 1024;
-    EXPECT_EQ(_fseeki64(file, far, SEEK_SET), 0);
-    EXPECT_EQ(_ftelli64(file), far);
+    const long long beyond2GiB = 3LL * 1024 * 1024 * 1024;
+    EXPECT_EQ(_fseeki64(file, beyond2GiB, SEEK_SET), 0);
+    EXPECT_EQ(_ftelli64(file), beyond2GiB);
     EXPECT_EQ(_chsize_s(_fileno(file), 6), 0);
     std::fclose(file);
     EXPECT_EQ(test::ReadFileBytes(folder.Path() / "cut.bin"), "0123ab");
