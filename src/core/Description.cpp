@@ -44,14 +44,16 @@ void ConvertDefault(VARIANT* defaultValue, VARTYPE type, VARIANT* out)
 
 CDescription::CDescription(IDispatch* object) noexcept
 {
-    if (object)
-        m_dictionary.QueryFrom(object, IID_IDictionary);
+    if (object && SUCCEEDED(m_dictionary.QueryFrom(object, IID_IDictionary)))
+        m_own = PAL_OwnDictionary(m_dictionary.Get());
 }
 
 bool CDescription::Has(const CDescriptionKey& key)
 {
     if (!m_dictionary)
         return false;
+    if (m_own)
+        return PAL_DictionaryItem(m_own, key.Bstr(), key.Length()) != nullptr;
     CKey name(key);
     VARIANT_BOOL exists = VARIANT_FALSE;
     Check(m_dictionary->Exists(name.Get(), &exists));
@@ -75,22 +77,35 @@ bool CDescription::ReadStored(const CDescriptionKey& key, VARIANT* out)
     return true;
 }
 
+const VARIANT* CDescription::Find(const CDescriptionKey& key, CVariantValue& held)
+{
+    if (m_own) {
+        // Its items are stored by value, never as references.
+        return PAL_DictionaryItem(m_own, key.Bstr(), key.Length());
+    }
+    if (!Has(key) || !ReadStored(key, held.Get()))
+        return nullptr;
+    return held.Get();
+}
+
 bool CDescription::ReadValue(const CDescriptionKey& key, VARTYPE type, VARIANT* defaultValue, VARIANT* out)
 {
     ConvertDefault(defaultValue, type, out);
-    if (!Has(key))
+    if (!m_dictionary)
         return false;
-    CVariantValue stored;
-    if (!ReadStored(key, stored.Get()))
+    CVariantValue held;
+    const VARIANT* stored = Find(key, held);
+    if (!stored)
         return false;
-    if (stored.Type() == type) {
-        VariantClear(out);
-        stored.MoveTo(out);
-        return true;
-    }
     CVariantValue converted;
-    if (FAILED(VariantChangeType(converted.Get(), stored.Get(), 0, type)))
+    if (V_VT(stored) == type) {
+        if (stored == held.Get())
+            held.MoveTo(converted.Get());
+        else
+            Check(VariantCopy(converted.Get(), const_cast<VARIANT*>(stored)));
+    } else if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, type))) {
         return false;
+    }
     VariantClear(out);
     converted.MoveTo(out);
     return true;
@@ -103,44 +118,75 @@ bool CDescription::ReadText(const CDescriptionKey& key, CBstrString& out, const 
         out = defaultValue;
     else
         out.Empty();
-    if (!Has(key))
+    if (!m_dictionary)
         return false;
-    CVariantValue stored;
-    if (!ReadStored(key, stored.Get()))
+    CVariantValue held;
+    const VARIANT* stored = Find(key, held);
+    if (!stored)
         return false;
-    if (stored.Type() != VT_BSTR &&
-        FAILED(VariantChangeType(stored.Get(), stored.Get(), 0, VT_BSTR)))
+    if (V_VT(stored) == VT_BSTR) {
+        if (stored == held.Get()) {
+            // The copy Item gave is taken over.
+            out.Attach(V_BSTR(held.Get()));
+            V_VT(held.Get()) = VT_EMPTY;
+            return true;
+        }
+        const BSTR text = V_BSTR(stored);
+        BSTR copy = nullptr;
+        if (text) {
+            // The text as it is stored, to the byte.
+            copy = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(text), SysStringByteLen(text));
+            if (!copy)
+                throw CDescriptionFailure{E_OUTOFMEMORY}; // as Item fails
+        }
+        out.Attach(copy);
+        return true;
+    }
+    CVariantValue converted;
+    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, VT_BSTR)))
         return false;
-    out.Attach(V_BSTR(stored.Get()));
-    V_VT(stored.Get()) = VT_EMPTY;
+    out.Attach(V_BSTR(converted.Get()));
+    V_VT(converted.Get()) = VT_EMPTY;
     return true;
 }
 
 bool CDescription::ReadInt(const CDescriptionKey& key, LONG& out, LONG defaultValue)
 {
     out = defaultValue;
-    if (!Has(key))
+    if (!m_dictionary)
         return false;
-    CVariantValue stored;
-    if (!ReadStored(key, stored.Get()))
+    CVariantValue held;
+    const VARIANT* stored = Find(key, held);
+    if (!stored)
         return false;
-    if (stored.Type() != VT_I4 && FAILED(VariantChangeType(stored.Get(), stored.Get(), 0, VT_I4)))
+    if (V_VT(stored) == VT_I4) {
+        out = V_I4(stored);
+        return true;
+    }
+    CVariantValue converted;
+    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, VT_I4)))
         return false;
-    out = V_I4(stored.Get());
+    out = V_I4(converted.Get());
     return true;
 }
 
 bool CDescription::ReadFlag(const CDescriptionKey& key, bool& out, bool defaultValue)
 {
     out = defaultValue;
-    if (!Has(key))
+    if (!m_dictionary)
         return false;
-    CVariantValue stored;
-    if (!ReadStored(key, stored.Get()))
+    CVariantValue held;
+    const VARIANT* stored = Find(key, held);
+    if (!stored)
         return false;
-    if (stored.Type() != VT_BOOL && FAILED(VariantChangeType(stored.Get(), stored.Get(), 0, VT_BOOL)))
+    if (V_VT(stored) == VT_BOOL) {
+        out = V_BOOL(stored) != VARIANT_FALSE;
+        return true;
+    }
+    CVariantValue converted;
+    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, VT_BOOL)))
         return false;
-    out = V_BOOL(stored.Get()) != VARIANT_FALSE;
+    out = V_BOOL(converted.Get()) != VARIANT_FALSE;
     return true;
 }
 
@@ -149,6 +195,14 @@ void CDescription::ReadRaw(const CDescriptionKey& key, VARIANT* out)
     VariantClear(out);
     if (!m_dictionary)
         return;
+    if (m_own) {
+        // A present key's item, copied as reading Item copies it; a missing
+        // one is read through IDictionary, which adds it.
+        if (const VARIANT* stored = PAL_DictionaryItem(m_own, key.Bstr(), key.Length())) {
+            Check(VariantCopy(out, const_cast<VARIANT*>(stored)));
+            return;
+        }
+    }
     CVariantValue stored;
     CKey name(key);
     Check(m_dictionary->get_Item(name.Get(), stored.Get()));

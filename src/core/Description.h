@@ -18,6 +18,7 @@
 #include "core/DescriptionKeys.h"
 #include "pal/interface_ptr.h"
 #include "pal/pal.h"
+#include "pal/scripting.h"
 #include "pal/variant_holder.h"
 #include "text/BstrString.h"
 
@@ -30,18 +31,24 @@ struct CDescriptionFailure {
 class CDescriptionKey {
 public:
     template <size_t N>
-    constexpr CDescriptionKey(const DescriptionKeyText<N>& key) noexcept : m_text(const_cast<WCHAR*>(key.text))
+    constexpr CDescriptionKey(const DescriptionKeyText<N>& key) noexcept
+        : m_text(const_cast<WCHAR*>(key.text)), m_length(static_cast<UINT>(N - 1))
     {
     }
-    explicit CDescriptionKey(const WCHAR* text) noexcept : m_owned(text), m_text(m_owned.Get()) {}
+    explicit CDescriptionKey(const WCHAR* text) noexcept
+        : m_owned(text), m_text(m_owned.Get()), m_length(m_owned.Length())
+    {
+    }
     CDescriptionKey(const CDescriptionKey&) = delete;
     CDescriptionKey& operator=(const CDescriptionKey&) = delete;
 
     BSTR Bstr() const noexcept { return m_text; }
+    UINT Length() const noexcept { return m_length; }
 
 private:
     CBstrString m_owned;
     BSTR m_text;
+    UINT m_length;
 };
 
 class CDescription {
@@ -85,8 +92,15 @@ private:
     // Item(key) of a key that exists, read through a reference; false (out
     // empty) when the value cannot be read so.
     bool ReadStored(const CDescriptionKey& key, VARIANT* out);
+    // The value under the key when it exists (Exists, then Item read through
+    // a reference): null when it does not or cannot be read. A value read
+    // through IDictionary is kept in `held`; a dictionary of the platform
+    // layer's own is looked into directly, and the value is its own.
+    const VARIANT* Find(const CDescriptionKey& key, CVariantValue& held);
 
     CInterfacePtr<IDictionary> m_dictionary;
+    // The dictionary, when the platform layer made it (null otherwise).
+    PalDictionary* m_own = nullptr;
 };
 
 // The object in a value (VT_UNKNOWN or VT_DISPATCH, also through a

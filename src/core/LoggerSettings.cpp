@@ -56,5 +56,6 @@ bool CLoggerSettings::ReadResultsDirectory(CBstrString& directory) const
 
 bool CLoggerSettings::IsEnabledEventType(BSTR eventType) const
 {
-    return m_enabledEventTypes.count(WideString(eventType ? eventType : W(""), SysStringLen(eventType))) != 0;
+    const std::basic_string_view<WCHAR> type(eventType ? eventType : W(""), SysStringLen(eventType));
+    return m_enabledEventTypes.count(type) != 0;
 }

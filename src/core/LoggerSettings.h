@@ -7,6 +7,7 @@
 #pragma once
 
 #include <set>
+#include <string_view>
 
 #include "core/LoggerInterfaces.h"
 #include "pal/pal.h"
@@ -30,7 +31,7 @@ public:
 
 private:
     CBstrString m_registryRoot;
-    std::set<WideString> m_enabledEventTypes;
+    std::set<WideString, std::less<>> m_enabledEventTypes; // looked up by a view of the text
     CBstrString m_iterationFolderPrefix{W("Row")};
     LONG m_filter = rfEnableAll;
 };

@@ -62,9 +62,8 @@ HRESULT NodeArgsData::Set(const Setting* settings, size_t count) noexcept
     WCHAR* out = m_texts.get() + m_used;
     for (size_t i = 0; i < count; ++i) {
         m_start[settings[i].field] = static_cast<uint32_t>(out - m_texts.get());
-        const WCHAR* text = settings[i].text;
-        for (size_t k = 0; k < lengths[i]; ++k)
-            out[k] = text[k];
+        if (lengths[i])
+            std::memcpy(out, settings[i].text, lengths[i] * sizeof(WCHAR));
         out[lengths[i]] = 0;
         out += lengths[i] + 1;
     }

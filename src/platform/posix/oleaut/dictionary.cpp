@@ -416,6 +416,15 @@ public:
     }
     STDMETHODIMP get_HashVal(VARIANT* Key, VARIANT* HashVal) override;
 
+    // The item under a text key, as it is stored; null when there is none.
+    const VARIANT* ItemOf(const WCHAR* key, size_t length)
+    {
+        KeyProbe probe;
+        SetTextProbe(key, length, m_compareMode, &probe);
+        long found = Find(probe);
+        return found >= 0 ? &m_entries[static_cast<size_t>(found)].item : nullptr;
+    }
+
 private:
     struct Entry {
         uint32_t tag = 0;
@@ -943,6 +952,17 @@ STDMETHODIMP CDictionary::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wF
 }
 
 } // namespace
+
+extern "C" PalDictionary* PAL_OwnDictionary(IDictionary* dictionary)
+{
+    CDictionary* own = dynamic_cast<CDictionary*>(dictionary);
+    return reinterpret_cast<PalDictionary*>(own);
+}
+
+extern "C" const VARIANT* PAL_DictionaryItem(PalDictionary* dictionary, const WCHAR* key, UINT length)
+{
+    return dictionary ? reinterpret_cast<CDictionary*>(dictionary)->ItemOf(key, length) : nullptr;
+}
 
 extern "C" HRESULT PAL_CreateDictionary(IDictionary** ppDictionary)
 {
