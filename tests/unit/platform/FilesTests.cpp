@@ -321,7 +321,7 @@ TEST(Files, AStreamThatDeniesWritingKeepsOtherWritersOut)
     EXPECT_NE(reader, nullptr);
     if (reader)
         std::fclose(reader);
-    EXPECT_EQ(std::fputs(" and more", owner), 1);
+    EXPECT_GE(std::fputs(" and more", owner), 0);
     std::fclose(owner);
     EXPECT_EQ(test::ReadFileBytes(folder.Path() / "Results.xml"), "kept and more");
 
