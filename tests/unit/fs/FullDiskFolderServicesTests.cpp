@@ -195,7 +195,7 @@ TEST_F(FullDiskFolderServices, StreamPromptRetryCancelAndSpaceFreed)
     };
     FILE* file = OpenFileWithRetry(path.c_str(), W("wb"), true, 1);
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(std::fputs("<Report/>", file), 1);
+    EXPECT_GE(std::fputs("<Report/>", file), 0);
     std::fclose(file);
     EXPECT_EQ(m_host.messages.size(), 3u);
     EXPECT_EQ(test::ReadFileBytes(m_mountPoint / "Results.xml"), "<Report/>");
