@@ -6,14 +6,14 @@
 # apart by name only, so the parts of a function that the debug information
 # places in different source files (inlined headers, or one file under two
 # spellings of its path) count once, together.
-function function_name(spec,   id, name) {
+function function_name(text,   id, name) {
     # "(12) name" defines id 12, "(12)" refers to it; uncompressed names as they are.
-    if (spec !~ /^\(/)
-        return spec
-    id = spec
+    if (text !~ /^\(/)
+        return text
+    id = text
     sub(/\).*/, "", id)
     sub(/^\(/, "", id)
-    name = spec
+    name = text
     if (sub(/^\([0-9]+\) /, "", name))
         names[id] = name
     return names[id]

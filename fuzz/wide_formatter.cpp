@@ -84,17 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const char kFlags[] = "-+ #0";
     static const char* const kSizes[] = {"", "h", "hh", "l", "ll", "I64", "I32"};
     static const char kConversions[] = "diuoxXcCsSeEfgGaA%"; // F is a size prefix here
-    std::string spec = "%";
+    std::string directive = "%";
     uint8_t flags = input.Byte();
     for (int i = 0; i < 5; ++i)
         if (flags & (1 << i))
-            spec += kFlags[i];
+            directive += kFlags[i];
     uint8_t width = input.Byte() % 40, precision = input.Byte() % 40;
     bool hasWidth = width > 0, hasPrecision = precision > 0;
     if (hasWidth)
-        spec += std::to_string(width - 1);
+        directive += std::to_string(width - 1);
     if (hasPrecision)
-        spec += "." + std::to_string(precision - 1);
+        directive += "." + std::to_string(precision - 1);
     const char* sizePrefix = kSizes[input.Byte() % 7];
     char conversion = kConversions[input.Byte() % (sizeof(kConversions) - 1)];
     uint64_t bits = input.Bits();
@@ -114,12 +114,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         prefix = sizePrefix; // h: narrow, l: wide
     // Which kind of text or character the conversion reads.
     const bool wideText = (conversion == 's' || conversion == 'c') ? prefix != "h" : prefix == "l";
-    WideString format = Widened(before + spec + prefix + conversion + after);
+    WideString format = Widened(before + directive + prefix + conversion + after);
     WideString made;
     const bool wide64 = prefix == "ll" || prefix == "I64";
     if (integer) {
         made = wide64 ? Format(format, static_cast<long long>(bits)) : Format(format, static_cast<int>(bits));
-        std::string cFormat = before + spec + (wide64 ? "ll" : prefix == "h" || prefix == "hh" ? prefix : "") +
+        std::string cFormat = before + directive + (wide64 ? "ll" : prefix == "h" || prefix == "hh" ? prefix : "") +
                               conversion + after;
         char expected[4096];
         int n = wide64 ? std::snprintf(expected, sizeof expected, cFormat.c_str(), static_cast<long long>(bits))
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         double value = 0;
         std::memcpy(&value, &bits, sizeof value);
         made = Format(format, value);
-        std::string cFormat = before + spec + conversion + after;
+        std::string cFormat = before + directive + conversion + after;
         char expected[4096];
         int n = std::snprintf(expected, sizeof expected, cFormat.c_str(), value);
         if (checked && n >= 0 && static_cast<size_t>(n) < sizeof expected)

@@ -150,43 +150,38 @@ bool CDescription::ReadText(const CDescriptionKey& key, CBstrString& out, const 
     return true;
 }
 
+const VARIANT* CDescription::FindTyped(const CDescriptionKey& key, VARTYPE type, CVariantValue& held,
+                                       CVariantValue& converted)
+{
+    if (!m_dictionary)
+        return nullptr;
+    const VARIANT* stored = Find(key, held);
+    if (!stored || V_VT(stored) == type)
+        return stored;
+    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, type)))
+        return nullptr;
+    return converted.Get();
+}
+
 bool CDescription::ReadInt(const CDescriptionKey& key, LONG& out, LONG defaultValue)
 {
     out = defaultValue;
-    if (!m_dictionary)
+    CVariantValue held, converted;
+    const VARIANT* value = FindTyped(key, VT_I4, held, converted);
+    if (!value)
         return false;
-    CVariantValue held;
-    const VARIANT* stored = Find(key, held);
-    if (!stored)
-        return false;
-    if (V_VT(stored) == VT_I4) {
-        out = V_I4(stored);
-        return true;
-    }
-    CVariantValue converted;
-    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, VT_I4)))
-        return false;
-    out = V_I4(converted.Get());
+    out = V_I4(value);
     return true;
 }
 
 bool CDescription::ReadFlag(const CDescriptionKey& key, bool& out, bool defaultValue)
 {
     out = defaultValue;
-    if (!m_dictionary)
+    CVariantValue held, converted;
+    const VARIANT* value = FindTyped(key, VT_BOOL, held, converted);
+    if (!value)
         return false;
-    CVariantValue held;
-    const VARIANT* stored = Find(key, held);
-    if (!stored)
-        return false;
-    if (V_VT(stored) == VT_BOOL) {
-        out = V_BOOL(stored) != VARIANT_FALSE;
-        return true;
-    }
-    CVariantValue converted;
-    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(stored), 0, VT_BOOL)))
-        return false;
-    out = V_BOOL(converted.Get()) != VARIANT_FALSE;
+    out = V_BOOL(value) != VARIANT_FALSE;
     return true;
 }
 

@@ -97,6 +97,11 @@ private:
     // through IDictionary is kept in `held`; a dictionary of the platform
     // layer's own is looked into directly, and the value is its own.
     const VARIANT* Find(const CDescriptionKey& key, CVariantValue& held);
+    // The stored value of key as a value of `type`: the stored one when it
+    // has that type, else its conversion, held in `converted`; null when the
+    // key is missing or its value cannot be converted.
+    const VARIANT* FindTyped(const CDescriptionKey& key, VARTYPE type, CVariantValue& held,
+                             CVariantValue& converted);
 
     CInterfacePtr<IDictionary> m_dictionary;
     // The dictionary, when the platform layer made it (null otherwise).
