@@ -297,7 +297,7 @@ private:
             return Fail(value.line, "a number is expected");
         unsigned long long number = 0;
         for (size_t i = start; i < text.size(); ++i) {
-            int digit = PalRegHexDigit(text[i]);
+            int digit = PalHexDigit(text[i]);
             if (digit < 0 || static_cast<unsigned>(digit) >= base)
                 return Fail(value.line, "a number is expected");
             number = number * base + static_cast<unsigned>(digit);
@@ -316,7 +316,7 @@ private:
             return Fail(value.line, "binary data needs pairs of hex digits");
         entry.valueType = REG_BINARY;
         for (size_t i = 0; i < text.size(); i += 2) {
-            int high = PalRegHexDigit(text[i]), low = PalRegHexDigit(text[i + 1]);
+            int high = PalHexDigit(text[i]), low = PalHexDigit(text[i + 1]);
             if (high < 0 || low < 0)
                 return Fail(value.line, "binary data needs pairs of hex digits");
             entry.valueData.push_back(static_cast<BYTE>(high * 16 + low));

@@ -10,10 +10,7 @@ namespace guid_literal {
 
 constexpr unsigned HexDigit(char c)
 {
-    return c >= '0' && c <= '9'   ? static_cast<unsigned>(c - '0')
-           : c >= 'A' && c <= 'F' ? static_cast<unsigned>(c - 'A' + 10)
-           : c >= 'a' && c <= 'f' ? static_cast<unsigned>(c - 'a' + 10)
-                                  : throw "not a hexadecimal digit";
+    return PalHexDigit(c) >= 0 ? static_cast<unsigned>(PalHexDigit(c)) : throw "not a hexadecimal digit";
 }
 
 // The number written by `count` hex digits from `first` on.

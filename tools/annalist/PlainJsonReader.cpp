@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "pal/utf8.h"
+
 namespace {
 
 // Deeper values go to the general parser (which refuses them beyond
@@ -26,49 +28,6 @@ struct PlainBytes {
     }
 };
 const PlainBytes kPlainBytes;
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// The length of the well-formed UTF-8 sequence at `at` (its first byte is
-// 0x80 or more), or 0: no overlong form, no surrogate, nothing past U+10FFFF.
-size_t SequenceLength(const unsigned char* at, const unsigned char* end)
-{
-    unsigned char first = at[0];
-    size_t length;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (first >= 0xC2 && first <= 0xDF) {
-        length = 2;
-    } else if (first >= 0xE0 && first <= 0xEF) {
-        length = 3;
-        if (first == 0xE0)
-            low = 0xA0;
-        else if (first == 0xED)
-            high = 0x9F;
-    } else if (first >= 0xF0 && first <= 0xF4) {
-        length = 4;
-        if (first == 0xF0)
-            low = 0x90;
-        else if (first == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (static_cast<size_t>(end - at) < length || at[1] < low || at[1] > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (at[i] < 0x80 || at[i] > 0xBF)
-            return 0;
-    return length;
-}
 
 class CPlainReader {
 public:
@@ -109,9 +68,10 @@ private:
             return false;
         switch (*m_at) {
         case '{':
-            return Object(value, depth + 1);
         case '[':
-            return List(value, depth + 1);
+            if (depth + 1 > kPlainDepth)
+                return false;
+            return *m_at == '{' ? Object(value, depth + 1) : List(value, depth + 1);
         case '"':
             value = Json::value_t::string;
             return Text(*value.get_ptr<Json::string_t*>());
@@ -131,8 +91,6 @@ private:
 
     bool Object(Json& value, int depth)
     {
-        if (depth > kPlainDepth)
-            return false;
         ++m_at; // '{'
         value = Json::value_t::object;
         Json::object_t& members = *value.get_ptr<Json::object_t*>();
@@ -160,8 +118,6 @@ private:
 
     bool List(Json& value, int depth)
     {
-        if (depth > kPlainDepth)
-            return false;
         ++m_at; // '['
         value = Json::value_t::array;
         Json::array_t& items = *value.get_ptr<Json::array_t*>();
@@ -188,7 +144,7 @@ private:
             if (m_at == m_end || *m_at < 0x20)
                 return false;
             if (*m_at >= 0x80) {
-                size_t length = SequenceLength(m_at, m_end);
+                size_t length = PalUtf8SequenceLength(m_at, static_cast<size_t>(m_end - m_at), PalUtf8Rule::Windows);
                 if (length == 0)
                     return false;
                 m_at += length;
@@ -228,7 +184,7 @@ private:
             return false;
         unsigned code = 0;
         for (int i = 0; i < 4; ++i) {
-            int digit = HexValue(static_cast<char>(m_at[i]));
+            int digit = PalHexDigit(m_at[i]);
             if (digit < 0)
                 return false;
             code = code * 16 + static_cast<unsigned>(digit);

@@ -20,7 +20,7 @@ bool ReadHexNumber(const WideString& text, size_t from, size_t to, DWORD& value)
         return false;
     value = 0;
     for (size_t i = from; i < to; ++i) {
-        int digit = PalRegHexDigit(text[i]);
+        int digit = PalHexDigit(text[i]);
         if (digit < 0)
             return false;
         value = value * 16 + static_cast<DWORD>(digit);
@@ -40,8 +40,8 @@ bool ReadHexBytes(const WideString& text, std::vector<BYTE>& out)
     };
     skipBlanks();
     while (i < text.size()) {
-        int high = PalRegHexDigit(text[i]);
-        int low = i + 1 < text.size() ? PalRegHexDigit(text[i + 1]) : -1;
+        int high = PalHexDigit(text[i]);
+        int low = i + 1 < text.size() ? PalHexDigit(text[i + 1]) : -1;
         if (high < 0 || low < 0)
             return false;
         out.push_back(static_cast<BYTE>(high * 16 + low));
@@ -163,17 +163,6 @@ WideString PalRegTrimBlanks(const WideString& text)
     while (end > start && PalRegIsBlank(text[end - 1]))
         --end;
     return text.substr(start, end - start);
-}
-
-int PalRegHexDigit(WCHAR c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool PalRegStartsWithNoCase(const WideString& text, size_t at, const char* word)

@@ -170,6 +170,24 @@ size_t PalDecodeUtf8(const char* bytes, size_t length, WCHAR* out, PalUtf8Rule r
     return count;
 }
 
+size_t PalUtf8SequenceLength(const unsigned char* bytes, size_t available, PalUtf8Rule rule) noexcept
+{
+    if (available == 0)
+        return 0;
+    if (bytes[0] < 0x80)
+        return 1;
+    size_t needed = 0;
+    uint32_t code = 0;
+    unsigned char low = 0, high = 0;
+    if (!ReadLead(bytes[0], rule, needed, code, low, high) || available <= needed || bytes[1] < low ||
+        bytes[1] > high)
+        return 0;
+    for (size_t k = 2; k <= needed; ++k)
+        if (!IsContinuation(bytes[k]))
+            return 0;
+    return needed + 1;
+}
+
 std::string PalToUtf8(const WCHAR* text) { return PalToUtf8(text, PAL_wcslen(text)); }
 
 std::string PalToUtf8(const WideString& text) { return PalToUtf8(text.data(), text.size()); }

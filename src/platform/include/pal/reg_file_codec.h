@@ -29,8 +29,6 @@
 
 bool PalRegIsBlank(WCHAR c); // a blank or a tab
 WideString PalRegTrimBlanks(const WideString& text);
-// The value of a hexadecimal digit, or -1.
-int PalRegHexDigit(WCHAR c);
 // True when text, from position at on, begins with the ASCII word (any case).
 bool PalRegStartsWithNoCase(const WideString& text, size_t at, const char* word);
 // True when text is the ASCII word (any case).

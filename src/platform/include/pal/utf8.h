@@ -40,6 +40,11 @@ size_t PalEncodeUtf8(const WCHAR* text, size_t length, char* out) noexcept;
 // clean (when not null) is set to false when an invalid sequence was replaced.
 size_t PalDecodeUtf8(const char* bytes, size_t length, WCHAR* out, PalUtf8Rule rule, bool* clean) noexcept;
 
+// The bytes of the one sequence that starts at bytes (available of them from
+// there) when it is valid under rule: 1 for ASCII, up to 4; 0 for an invalid
+// or cut-short sequence.
+size_t PalUtf8SequenceLength(const unsigned char* bytes, size_t available, PalUtf8Rule rule) noexcept;
+
 // The same on strings (the tolerant rule for decoding).
 std::string PalToUtf8(const WCHAR* text);
 std::string PalToUtf8(const WCHAR* text, size_t length);

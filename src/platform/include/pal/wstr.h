@@ -7,6 +7,16 @@
 
 typedef std::basic_string<WCHAR> WideString;
 
+// The value of a hexadecimal digit (either case), or -1 for any other
+// character (of any width).
+constexpr int PalHexDigit(long c)
+{
+    return c >= '0' && c <= '9'   ? static_cast<int>(c - '0')
+           : c >= 'a' && c <= 'f' ? static_cast<int>(c - 'a' + 10)
+           : c >= 'A' && c <= 'F' ? static_cast<int>(c - 'A' + 10)
+                                  : -1;
+}
+
 inline size_t PAL_wcslen(const WCHAR* s)
 {
     size_t n = 0;

@@ -6,17 +6,6 @@ namespace {
 
 const int kGuidTextLength = 38; // without the terminator
 
-int HexValue(WCHAR c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
-}
-
 // Braces around 32 digits in groups of 8, 4, 4, 4 and 12, joined by dashes.
 bool HasGuidShape(LPCOLESTR text)
 {
@@ -30,7 +19,7 @@ bool ReadHex(LPCOLESTR text, int digits, uint32_t* out)
 {
     uint32_t value = 0;
     for (int i = 0; i < digits; ++i) {
-        int digit = HexValue(text[i]);
+        int digit = PalHexDigit(text[i]);
         if (digit < 0)
             return false;
         value = value << 4 | static_cast<uint32_t>(digit);

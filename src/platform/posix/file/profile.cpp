@@ -125,17 +125,10 @@ extern "C" UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT 
     }
     UINT number = 0;
     for (; at < value.size(); ++at) {
-        WCHAR c = value[at];
-        UINT digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        int digit = PalHexDigit(value[at]);
+        if (digit < 0 || static_cast<UINT>(digit) >= base)
             break;
-        number = number * base + digit;
+        number = number * base + static_cast<UINT>(digit);
     }
     return negative ? 0u - number : number;
 }

@@ -38,13 +38,7 @@ bool IsDigit(WCHAR c) { return c >= u'0' && c <= u'9'; }
 
 int DigitValue(WCHAR c, int radix)
 {
-    int value = -1;
-    if (c >= u'0' && c <= u'9')
-        value = c - u'0';
-    else if (c >= u'a' && c <= u'f')
-        value = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F')
-        value = c - u'A' + 10;
+    int value = PalHexDigit(c);
     return value < radix ? value : -1;
 }
 
