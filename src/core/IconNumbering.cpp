@@ -6,6 +6,7 @@
 #include "fs/IconFiles.h"
 #include "fs/ResultsFolder.h"
 #include "report/EventNode.h"
+#include "text/DecimalText.h"
 #include "text/ResourceStrings.h"
 
 namespace {
@@ -32,17 +33,8 @@ bool IsIconFilePath(const CBstrString& path)
 void ModuleIconKey(const CBstrString& path, LONG number, WideString& key)
 {
     key.assign(path.c_str(), path.Length());
-    WCHAR digits[12];
-    size_t count = 0;
-    unsigned long magnitude = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
-    do {
-        digits[count++] = static_cast<WCHAR>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (number < 0)
-        key.push_back('-');
-    while (count)
-        key.push_back(digits[--count]);
+    WCHAR digits[kMaxDecimalLength];
+    key.append(digits, FormatDecimal(number, digits));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "report/XMLRunInfoRecords.h"
 #include "report/XMLStepRecords.h"
 #include "report/XMLTestRecords.h"
+#include "text/DecimalText.h"
 #include "text/ResourceStrings.h"
 
 namespace {
@@ -19,27 +20,11 @@ namespace {
 // The decimal text of a signed 32-bit value, in a buffer of its own.
 class CDecimal {
 public:
-    explicit CDecimal(LONG value) noexcept
-    {
-        WCHAR digits[12];
-        size_t count = 0;
-        unsigned long magnitude =
-            value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-        do {
-            digits[count++] = static_cast<WCHAR>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude);
-        WCHAR* out = m_text;
-        if (value < 0)
-            *out++ = '-';
-        while (count)
-            *out++ = digits[--count];
-        *out = 0;
-    }
+    explicit CDecimal(LONG value) noexcept { m_text[FormatDecimal(value, m_text)] = 0; }
     const WCHAR* c_str() const noexcept { return m_text; }
 
 private:
-    WCHAR m_text[13];
+    WCHAR m_text[kMaxDecimalLength + 1];
 };
 
 // The record that ends (or, for a data table, is) a node of the kind; null for

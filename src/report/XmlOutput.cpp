@@ -9,6 +9,7 @@
 
 #include "report/XmlSyntax.h"
 #include "report/XmlText.h"
+#include "text/DecimalText.h"
 #include "text/Utf8.h"
 
 namespace {
@@ -128,20 +129,7 @@ char* CXmlOutput::Grow(size_t bytes)
 
 CXmlOutput& CXmlOutput::Number(long value)
 {
-    char digits[24];
-    size_t count = 0;
-    unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-    do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    char* out = Room(count + 1);
-    char* start = out;
-    if (value < 0)
-        *out++ = '-';
-    while (count)
-        *out++ = digits[--count];
-    m_size += static_cast<size_t>(out - start);
+    m_size += FormatDecimal(value, Room(kMaxDecimalLength));
     return *this;
 }
 
