@@ -18,28 +18,8 @@ private:
 };
 
 // Action end: summary, node arguments, "</Action>".
-class CXMLEndActionNodeData : public CXMLNodeEndData {
-public:
-    explicit CXMLEndActionNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData("</Action>\r\n", true, level)
-    {
-    }
-};
-
+using CXMLEndActionNodeData = CXMLScopeEndNodeData<ScopeElement::Action>;
 // AIter start: identifier and iteration number.
-class CXMLStartActionIterNodeData : public CXMLIterationStartNodeData {
-public:
-    CXMLStartActionIterNodeData(LONG recordId, LONG iteration) noexcept
-        : CXMLIterationStartNodeData("<AIter rID=\"T", recordId, iteration)
-    {
-    }
-};
-
+using CXMLStartActionIterNodeData = CXMLIterationElementStartNodeData<ScopeElement::AIter>;
 // AIter end: summary, node arguments, "</AIter>".
-class CXMLEndActionIterNodeData : public CXMLNodeEndData {
-public:
-    explicit CXMLEndActionIterNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData("</AIter>\r\n", true, level)
-    {
-    }
-};
+using CXMLEndActionIterNodeData = CXMLScopeEndNodeData<ScopeElement::AIter>;

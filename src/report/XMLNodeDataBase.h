@@ -74,3 +74,40 @@ private:
     const char* m_startTag;
     LONG m_iteration;
 };
+
+// The elements of the scopes that have iterations: a test (Doc) and its
+// iterations (DIter), an action (Action) and its iterations (AIter).
+enum class ScopeElement { Doc, DIter, Action, AIter };
+
+constexpr const char* ScopeEndTag(ScopeElement element)
+{
+    switch (element) {
+    case ScopeElement::Doc: return "</Doc>\r\n";
+    case ScopeElement::DIter: return "</DIter>\r\n";
+    case ScopeElement::Action: return "</Action>\r\n";
+    default: return "</AIter>\r\n";
+    }
+}
+
+// The end of a scope's element: summary, node arguments, end tag.
+template <ScopeElement Element>
+class CXMLScopeEndNodeData : public CXMLNodeEndData {
+public:
+    explicit CXMLScopeEndNodeData(ProductLevel level = ProductLevel::Current) noexcept
+        : CXMLNodeEndData(ScopeEndTag(Element), true, level)
+    {
+    }
+};
+
+// The start of an iteration's element (DIter or AIter): identifier and
+// iteration number.
+template <ScopeElement Element>
+class CXMLIterationElementStartNodeData : public CXMLIterationStartNodeData {
+public:
+    static_assert(Element == ScopeElement::DIter || Element == ScopeElement::AIter, "an iteration's element");
+    CXMLIterationElementStartNodeData(LONG recordId, LONG iteration) noexcept
+        : CXMLIterationStartNodeData(Element == ScopeElement::DIter ? "<DIter rID=\"T" : "<AIter rID=\"T",
+                                     recordId, iteration)
+    {
+    }
+};

@@ -32,28 +32,8 @@ private:
 };
 
 // Doc end: summary, node arguments, "</Doc>".
-class CXMLEndTestNodeData : public CXMLNodeEndData {
-public:
-    explicit CXMLEndTestNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData("</Doc>\r\n", true, level)
-    {
-    }
-};
-
+using CXMLEndTestNodeData = CXMLScopeEndNodeData<ScopeElement::Doc>;
 // DIter start: identifier and iteration number.
-class CXMLStartTestIterNodeData : public CXMLIterationStartNodeData {
-public:
-    CXMLStartTestIterNodeData(LONG recordId, LONG iteration) noexcept
-        : CXMLIterationStartNodeData("<DIter rID=\"T", recordId, iteration)
-    {
-    }
-};
-
+using CXMLStartTestIterNodeData = CXMLIterationElementStartNodeData<ScopeElement::DIter>;
 // DIter end: summary, node arguments, "</DIter>".
-class CXMLEndTestIterNodeData : public CXMLNodeEndData {
-public:
-    explicit CXMLEndTestIterNodeData(ProductLevel level = ProductLevel::Current) noexcept
-        : CXMLNodeEndData("</DIter>\r\n", true, level)
-    {
-    }
-};
+using CXMLEndTestIterNodeData = CXMLScopeEndNodeData<ScopeElement::DIter>;
