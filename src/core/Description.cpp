@@ -91,8 +91,6 @@ const VARIANT* CDescription::Find(const CDescriptionKey& key, CVariantValue& hel
 bool CDescription::ReadValue(const CDescriptionKey& key, VARTYPE type, VARIANT* defaultValue, VARIANT* out)
 {
     ConvertDefault(defaultValue, type, out);
-    if (!m_dictionary)
-        return false;
     CVariantValue held;
     const VARIANT* stored = Find(key, held);
     if (!stored)
@@ -118,8 +116,6 @@ bool CDescription::ReadText(const CDescriptionKey& key, CBstrString& out, const 
         out = defaultValue;
     else
         out.Empty();
-    if (!m_dictionary)
-        return false;
     CVariantValue held;
     const VARIANT* stored = Find(key, held);
     if (!stored)
@@ -153,8 +149,6 @@ bool CDescription::ReadText(const CDescriptionKey& key, CBstrString& out, const 
 const VARIANT* CDescription::FindTyped(const CDescriptionKey& key, VARTYPE type, CVariantValue& held,
                                        CVariantValue& converted)
 {
-    if (!m_dictionary)
-        return nullptr;
     const VARIANT* stored = Find(key, held);
     if (!stored || V_VT(stored) == type)
         return stored;
@@ -165,24 +159,18 @@ const VARIANT* CDescription::FindTyped(const CDescriptionKey& key, VARTYPE type,
 
 bool CDescription::ReadInt(const CDescriptionKey& key, LONG& out, LONG defaultValue)
 {
-    out = defaultValue;
     CVariantValue held, converted;
     const VARIANT* value = FindTyped(key, VT_I4, held, converted);
-    if (!value)
-        return false;
-    out = V_I4(value);
-    return true;
+    out = value ? V_I4(value) : defaultValue;
+    return value != nullptr;
 }
 
 bool CDescription::ReadFlag(const CDescriptionKey& key, bool& out, bool defaultValue)
 {
-    out = defaultValue;
     CVariantValue held, converted;
     const VARIANT* value = FindTyped(key, VT_BOOL, held, converted);
-    if (!value)
-        return false;
-    out = V_BOOL(value) != VARIANT_FALSE;
-    return true;
+    out = value ? V_BOOL(value) != VARIANT_FALSE : defaultValue;
+    return value != nullptr;
 }
 
 void CDescription::ReadRaw(const CDescriptionKey& key, VARIANT* out)
@@ -217,11 +205,8 @@ void CDescription::Write(const CDescriptionKey& key, VARIANT* value)
 
 void CDescription::WriteInt(const CDescriptionKey& key, LONG value)
 {
-    VARIANT item;
-    VariantInit(&item);
-    V_VT(&item) = VT_I4;
-    V_I4(&item) = value;
-    Write(key, &item);
+    CVariantValue item;
+    Write(key, item.SetI4(value).Get());
 }
 
 void CDescription::WriteText(const CDescriptionKey& key, const WCHAR* value)
@@ -232,11 +217,8 @@ void CDescription::WriteText(const CDescriptionKey& key, const WCHAR* value)
 
 void CDescription::WriteFlag(const CDescriptionKey& key, bool value)
 {
-    VARIANT item;
-    VariantInit(&item);
-    V_VT(&item) = VT_BOOL;
-    V_BOOL(&item) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    Write(key, &item);
+    CVariantValue item;
+    Write(key, item.SetBool(value).Get());
 }
 
 IUnknown* ObjectOfValue(VARIANT* value) noexcept

@@ -93,9 +93,10 @@ private:
     // empty) when the value cannot be read so.
     bool ReadStored(const CDescriptionKey& key, VARIANT* out);
     // The value under the key when it exists (Exists, then Item read through
-    // a reference): null when it does not or cannot be read. A value read
-    // through IDictionary is kept in `held`; a dictionary of the platform
-    // layer's own is looked into directly, and the value is its own.
+    // a reference): null when it does not, cannot be read, or there is no
+    // dictionary. A value read through IDictionary is kept in `held`; a
+    // dictionary of the platform layer's own is looked into directly, and the
+    // value is its own.
     const VARIANT* Find(const CDescriptionKey& key, CVariantValue& held);
     // The stored value of key as a value of `type`: the stored one when it
     // has that type, else its conversion, held in `converted`; null when the
