@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "oleaut/variant_types.h"
 #include "pal/com_object.h"
 
 namespace {
@@ -199,34 +200,22 @@ HRESULT MakeProbe(VARIANT* key, CompareMethod mode, KeyProbe* out)
         out->hash = HashBits(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(out->object)));
         return S_OK;
     }
-    case VT_I1:
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_I8:
-    case VT_UI8:
-    case VT_R4:
-    case VT_R8:
-    case VT_DATE:
-    case VT_CY: {
-        VARIANT number;
-        VariantInit(&number);
-        HRESULT hr = VariantChangeType(&number, key, 0, VT_R8);
-        if (FAILED(hr))
-            return hr;
-        out->kind = KeyKind::Number;
-        out->tag = OtherTag(out->kind);
-        out->number = V_R8(&number) == 0 ? 0.0 : V_R8(&number); // -0 is 0
-        out->hash = HashNumber(out->number);
-        return S_OK;
-    }
     default:
-        return CTL_E_ILLEGALFUNCTIONCALL;
+        break;
     }
+    if (!PalIsNumberType(V_VT(key)) && V_VT(key) != VT_DATE)
+        return CTL_E_ILLEGALFUNCTIONCALL;
+    // Equal numbers are equal keys, whatever their types.
+    VARIANT number;
+    VariantInit(&number);
+    HRESULT hr = VariantChangeType(&number, key, 0, VT_R8);
+    if (FAILED(hr))
+        return hr;
+    out->kind = KeyKind::Number;
+    out->tag = OtherTag(out->kind);
+    out->number = V_R8(&number) == 0 ? 0.0 : V_R8(&number); // -0 is 0
+    out->hash = HashNumber(out->number);
+    return S_OK;
 }
 
 // A copy of a stored item into an empty VARIANT: texts and objects as

@@ -179,6 +179,28 @@ bool PalIsValidVarType(VARTYPE vt)
     return base <= VT_UINT && base != 15;
 }
 
+bool PalIsNumberType(VARTYPE vt)
+{
+    switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+    case VT_I2:
+    case VT_UI2:
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_I8:
+    case VT_UI8:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+        return true;
+    default:
+        return false;
+    }
+}
+
 extern "C" void VariantInit(VARIANTARG* pvarg)
 {
     if (pvarg)

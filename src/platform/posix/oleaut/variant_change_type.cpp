@@ -320,28 +320,7 @@ HRESULT ToObject(const VARIANT* src, VARTYPE vt, VARIANT* out)
 }
 
 // The types whose value is its bits alone (no text, object or date check).
-bool IsPlainScalar(VARTYPE vt)
-{
-    switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_I8:
-    case VT_UI8:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_BOOL:
-        return true;
-    default:
-        return false;
-    }
-}
+bool IsPlainScalar(VARTYPE vt) { return PalIsNumberType(vt) || vt == VT_BOOL; }
 
 // `src` holds no reference; `out` is empty and receives the result.
 HRESULT Convert(const VARIANT* src, USHORT flags, VARTYPE vt, VARIANT* out)
