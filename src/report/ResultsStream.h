@@ -17,16 +17,14 @@
 #include <cstdio>
 #include <deque>
 
+#include "pal/non_copyable.h"
 #include "pal/pal.h"
 #include "report/ReportElement.h"
 #include "text/BstrString.h"
 
-class CResultsStream {
+class CResultsStream : CNonCopyable {
 public:
-    CResultsStream() = default;
     ~CResultsStream();
-    CResultsStream(const CResultsStream&) = delete;
-    CResultsStream& operator=(const CResultsStream&) = delete;
 
     // Takes an open stream (which it closes) of the file at path, `size` bytes
     // long, with the elements open at its end. The stream is made unbuffered:

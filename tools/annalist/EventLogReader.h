@@ -7,14 +7,12 @@
 #include <cstdio>
 #include <string>
 
+#include "pal/non_copyable.h"
 #include "pal/pal.h"
 
-class CEventLogReader {
+class CEventLogReader : CNonCopyable {
 public:
-    CEventLogReader() = default;
     ~CEventLogReader();
-    CEventLogReader(const CEventLogReader&) = delete;
-    CEventLogReader& operator=(const CEventLogReader&) = delete;
 
     // Opens the file; false with a reason ("No such file or directory") when
     // it cannot be read. A folder is refused too.

@@ -224,13 +224,9 @@ Json Iterations(const CRunCollector& collector, const std::vector<IterationRecor
     for (const IterationRecord& iteration : iterations) {
         int64_t seconds = 0;
         const bool known = collector.Duration(iteration.clock, seconds);
-        Json item;
-        item["iteration"] = iteration.number;
-        item["status"] = results::StatusName(iteration.status);
-        item["passed"] = iteration.passed;
-        item["failed"] = iteration.failed;
-        item["warnings"] = iteration.warnings;
-        item["duration"] = Duration(known, seconds);
+        Json item = {{"iteration", iteration.number},  {"status", results::StatusName(iteration.status)},
+                     {"passed", iteration.passed},     {"failed", iteration.failed},
+                     {"warnings", iteration.warnings}, {"duration", Duration(known, seconds)}};
         if (!iteration.complete)
             item["complete"] = false;
         list.push_back(item);
@@ -273,17 +269,13 @@ std::string SummaryJson(const ExportInput& input)
 
     Json tests = Json::array();
     for (const TestRecord& test : collector.Tests()) {
-        Json item;
-        item["name"] = test.name;
-        item["type"] = test.type;
+        Json item = {{"name", test.name}, {"type", test.type}};
         if (test.componentIteration > 0)
             item["componentIteration"] = test.componentIteration;
         PutScope(item, test, test.clock, test.iterations, collector);
         Json actions = Json::array();
         for (const ActionRecord& action : test.actions) {
-            Json entry;
-            entry["name"] = action.name;
-            entry["testIteration"] = action.testIteration;
+            Json entry = {{"name", action.name}, {"testIteration", action.testIteration}};
             PutScope(entry, action, action.clock, action.iterations, collector);
             actions.push_back(entry);
         }
@@ -293,15 +285,12 @@ std::string SummaryJson(const ExportInput& input)
     root["tests"] = tests;
 
     Json failed = Json::array();
-    for (const StepNote& note : collector.FailedSteps()) {
-        Json item;
-        item["path"] = note.path;
-        item["name"] = note.name;
-        item["type"] = note.type;
-        item["time"] = note.time;
-        item["details"] = note.details;
-        failed.push_back(item);
-    }
+    for (const StepNote& note : collector.FailedSteps())
+        failed.push_back(Json{{"path", note.path},
+                              {"name", note.name},
+                              {"type", note.type},
+                              {"time", note.time},
+                              {"details", note.details}});
     root["failedSteps"] = failed;
     if (collector.FailedStepsLeftOut() > 0)
         root["failedStepsLeftOut"] = collector.FailedStepsLeftOut();

@@ -8,12 +8,11 @@
 #include <fstream>
 #include <string>
 
-class COutputFile {
+#include "pal/non_copyable.h"
+
+class COutputFile : CNonCopyable {
 public:
-    COutputFile() = default;
     ~COutputFile();
-    COutputFile(const COutputFile&) = delete;
-    COutputFile& operator=(const COutputFile&) = delete;
 
     // False with a one-line reason when the file cannot be created.
     bool Open(const std::string& utf8Path, std::string& error);

@@ -69,6 +69,13 @@ std::string ErrorText()
     return text;
 }
 
+// How a call failed: its HRESULT, then the error information's text if any.
+std::string FailureText(HRESULT hr)
+{
+    std::string text = ErrorText();
+    return HresultText(hr) + (text.empty() ? "" : ": " + text);
+}
+
 // A path for display, with the platform's separator.
 std::string Shown(const WideString& path)
 {
@@ -480,42 +487,56 @@ bool CReplayDriver::StartLogger()
         return false;
     }
     SetErrorInfo(0, nullptr);
-    CScopedBstr root(m_root);
-    hr = m_logger->SetRegistryRoot(root.Get());
+    hr = m_logger->SetRegistryRoot(CScopedBstr(m_root).Get());
     if (FAILED(hr)) {
-        std::string text = ErrorText();
-        Fatal("SetRegistryRoot failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text));
+        Fatal("SetRegistryRoot failed: " + FailureText(hr));
         return false;
     }
-    SetErrorInfo(0, nullptr);
-    CScopedBstr path(m_resultsPath);
-    hr = m_logger->put_ReportPath(path.Get());
-    if (FAILED(hr)) {
-        std::string text = ErrorText();
-        WideString directory;
-        std::string hint;
-        if (!ReadDirectorySetting(m_root, directory))
-            hint = " (the settings have no \"Directory\" value under HKEY_LOCAL_MACHINE\\" + Utf8FromWide(m_root) +
-                   "; see --settings and --root)";
-        Fatal("the logger cannot use the results folder \"" + Shown(m_resultsPath) + "\": ReportPath failed: " +
-              HresultText(hr) + (text.empty() ? "" : ": " + text) + hint);
+    if (!UseResultsFolder())
         return false;
-    }
-    WideString directory;
-    ReadDirectorySetting(m_root, directory);
-    m_pathFolder = m_resultsFolder = ResultsFolderFor(m_resultsPath, directory);
     NoteRecordedTypes(m_root);
     if (m_options.hasFilter) {
         m_filter = m_options.filter;
         SetErrorInfo(0, nullptr);
         hr = m_logger->put_Filter(static_cast<tagReportFilter>(m_options.filter));
         if (FAILED(hr)) {
-            std::string text = ErrorText();
-            Fatal("Filter failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text));
+            Fatal("Filter failed: " + FailureText(hr));
             return false;
         }
     }
     return true;
+}
+
+bool CReplayDriver::UseResultsFolder()
+{
+    SetErrorInfo(0, nullptr);
+    HRESULT hr = m_logger->put_ReportPath(CScopedBstr(m_resultsPath).Get());
+    const std::string failure = FAILED(hr) ? FailureText(hr) : std::string();
+    WideString directory;
+    const bool hasDirectory = ReadDirectorySetting(m_root, directory);
+    if (FAILED(hr)) {
+        Fatal("the logger cannot use the results folder \"" + Shown(m_resultsPath) + "\": ReportPath failed: " +
+              failure +
+              (hasDirectory ? "" : " (the settings have no \"Directory\" value under HKEY_LOCAL_MACHINE\\" +
+                                       Utf8FromWide(m_root) + "; see --settings and --root)"));
+        return false;
+    }
+    m_pathFolder = m_resultsFolder = ResultsFolderFor(m_resultsPath, directory);
+    return true;
+}
+
+bool CReplayDriver::Refused(const OutputSettings& settings, const char* call, long line)
+{
+    std::string problem = SettingsProblem(settings);
+    if (!problem.empty())
+        Skipped(line, std::string(call) + " refused: " + problem);
+    return !problem.empty();
+}
+
+void CReplayDriver::BeginCall()
+{
+    ++m_statistics.calls;
+    SetErrorInfo(0, nullptr);
 }
 
 std::string CReplayDriver::SettingsProblem(const OutputSettings& settings) const
@@ -532,11 +553,9 @@ std::string CReplayDriver::SettingsProblem(const OutputSettings& settings) const
 void CReplayDriver::CallFailed(long line, const std::string& what, HRESULT hr, const std::string& note)
 {
     ++m_statistics.failedCalls;
-    std::string text = ErrorText();
     // The note (why the call may have failed) names the line's own id, so a
     // failure with a note is never a repeat.
-    std::string failure = what + " failed: " + HresultText(hr) + (text.empty() ? "" : ": " + text) +
-                          (note.empty() ? "" : " (" + note + ")");
+    std::string failure = what + " failed: " + FailureText(hr) + (note.empty() ? "" : " (" + note + ")");
     if (failure == m_lastFailure) {
         ++m_repeatedFailures;
         m_lastRepeatLine = line;
@@ -604,15 +623,13 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
             V_VT(&time) = VT_DATE;
             V_DATE(&time) = call.time;
         }
-        ++m_statistics.calls;
-        SetErrorInfo(0, nullptr);
+        BeginCall();
         hr = m_logger->LogEvent(typeText.Get(), description.Get(), call.parent, call.id, time);
         NoteRunEvents(call.type, line);
         break;
     }
     case CallKind::SetStatus:
-        ++m_statistics.calls;
-        SetErrorInfo(0, nullptr);
+        BeginCall();
         hr = m_logger->SetStatus(call.id, static_cast<tagKovReportEvent>(call.status));
         if (FAILED(hr)) {
             CallFailed(line, CallName(call.kind), hr, NotRecordedNote(call.id));
@@ -620,8 +637,7 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
         }
         break;
     case CallKind::Filter:
-        ++m_statistics.calls;
-        SetErrorInfo(0, nullptr);
+        BeginCall();
         hr = m_logger->put_Filter(static_cast<tagReportFilter>(call.filter));
         if (SUCCEEDED(hr)) {
             m_filter = call.filter;
@@ -640,14 +656,10 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
         settings.iterDir = m_iterDir;
         if (RootExists(root) && !ReadSettingText(root, W("IterDir"), settings.iterDir))
             settings.iterDir = W("Row");
-        if (std::string problem = SettingsProblem(settings); !problem.empty()) {
-            Skipped(line, "SetRegistryRoot refused: " + problem);
+        if (Refused(settings, "SetRegistryRoot", line))
             return false;
-        }
-        CScopedBstr text(root);
-        ++m_statistics.calls;
-        SetErrorInfo(0, nullptr);
-        hr = m_logger->SetRegistryRoot(text.Get());
+        BeginCall();
+        hr = m_logger->SetRegistryRoot(CScopedBstr(root).Get());
         m_root = root;
         NoteRecordedTypes(root);
         m_iterDir = settings.iterDir;
@@ -663,14 +675,10 @@ bool CReplayDriver::Perform(const ReplayCall& call, long line)
         if (!ReadDirectorySetting(m_root, settings.directory))
             settings.directory = W("."); // the call fails
         settings.iterDir = m_iterDir;
-        if (std::string problem = SettingsProblem(settings); !problem.empty()) {
-            Skipped(line, "ReportPath refused: " + problem);
+        if (Refused(settings, "ReportPath", line))
             return false;
-        }
-        CScopedBstr text(path);
-        ++m_statistics.calls;
-        SetErrorInfo(0, nullptr);
-        hr = m_logger->put_ReportPath(text.Get());
+        BeginCall();
+        hr = m_logger->put_ReportPath(CScopedBstr(path).Get());
         if (SUCCEEDED(hr))
             m_pathFolder = ResultsFolderFor(settings.reportPath, settings.directory);
         break;
@@ -736,9 +744,7 @@ void CReplayDriver::EndOpenRun()
     HRESULT hr = m_logger->LogEvent(type.Get(), nullptr, 0, 0, time);
     if (FAILED(hr)) {
         ++m_statistics.failedCalls;
-        std::string text = ErrorText();
-        m_console.Message("annalist: ending the open run failed: LogEvent failed: " + HresultText(hr) +
-                          (text.empty() ? "" : ": " + text));
+        m_console.Message("annalist: ending the open run failed: LogEvent failed: " + FailureText(hr));
     }
     m_runStartLine = 0;
 }

@@ -93,6 +93,15 @@ private:
     // "" when the logger's folders for these settings stay inside -o (or
     // --allow-outside is given) and can be named; else why not.
     std::string SettingsProblem(const OutputSettings& settings) const;
+    // True, the line skipped with the reason, when a replayed call's settings
+    // would write outside the output folder (SettingsProblem).
+    bool Refused(const OutputSettings& settings, const char* call, long line);
+    // Before each replayed call: counted, and the thread's error information
+    // cleared so that a failure's text is the call's own.
+    void BeginCall();
+    // Gives the logger the results folder (ReportPath); false, said, when it
+    // refuses it.
+    bool UseResultsFolder();
     void EndOpenRun();
     void PrintSummary();
     void Fatal(const std::string& message);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "pal/non_copyable.h"
 #include "pal/pal.h"
 
 // Keys written into the private registry are volatile (on Windows the
@@ -12,12 +13,9 @@ const DWORD kPrivateKeyOptions = REG_OPTION_VOLATILE;
 
 // The replay's private registry, from Begin until the object goes away
 // (PAL_BeginPrivateRegistry / PAL_EndPrivateRegistry).
-class CPrivateRegistry {
+class CPrivateRegistry : CNonCopyable {
 public:
-    CPrivateRegistry() = default;
     ~CPrivateRegistry();
-    CPrivateRegistry(const CPrivateRegistry&) = delete;
-    CPrivateRegistry& operator=(const CPrivateRegistry&) = delete;
 
     bool Begin(std::string& error);
     // Where the store is (a folder on POSIX, a key on Windows).
