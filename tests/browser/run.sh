@@ -20,4 +20,4 @@ if [ ! -d "$work/node_modules" ] || ! cmp -s "$here/package-lock.json" "$work/no
 fi
 cd "$work"
 ANNALIST_TOOL=$tool ANNALIST_EXAMPLES=$here/../../examples ANNALIST_BROWSER_OUT=$build \
-    exec node --test --test-reporter=spec report.test.mjs
+    exec node --test --test-reporter=tap report.test.mjs

@@ -21,14 +21,6 @@ protected:
         return test::Utf16ToUtf8(name.c_str());
     }
 
-    static size_t Count(const std::string& text, const std::string& part)
-    {
-        size_t count = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++count;
-        return count;
-    }
-
     // A test with one step; the ids start at firstId.
     void LogTest(test::CTestRun& run, LONG firstId, const char* name, LONG status)
     {
@@ -85,8 +77,8 @@ TEST_F(AppendRun, ASecondLoggerContinuesTheReport)
 
     test::ExpectResultsMatch(folder.Path(), "ASecondLoggerContinuesTheReport.xml");
     std::string results = test::ReadFileBytes(folder.Path() / "Results.xml");
-    EXPECT_EQ(1u, Count(results, "\xEF\xBB\xBF"));
-    EXPECT_EQ(1u, Count(results, "<?xml"));
+    EXPECT_EQ(1u, test::CountOf(results, "\xEF\xBB\xBF"));
+    EXPECT_EQ(1u, test::CountOf(results, "<?xml"));
     EXPECT_FALSE(test::FileExists(folder.Path() / "Results.cvn"));
     EXPECT_EQ(test::Utf16FileBytes("[General]\r\nProduct=Corvane\r\nVersion=12.0\r\nTotal=4\r\nTitle=First\r\n"
                                    "OSVersion=7\r\nTestLocation=C:\\Tests\r\nTestOnHost=" +
@@ -128,6 +120,6 @@ TEST_F(AppendRun, APausedRunGoesOnInTheSameReport)
 
     test::ExpectResultsMatch(folder.Path(), "APausedRunGoesOnInTheSameReport.xml");
     std::string results = test::ReadFileBytes(folder.Path() / "Results.xml");
-    EXPECT_EQ(1u, Count(results, "\xEF\xBB\xBF"));
-    EXPECT_EQ(1u, Count(results, "<?xml"));
+    EXPECT_EQ(1u, test::CountOf(results, "\xEF\xBB\xBF"));
+    EXPECT_EQ(1u, test::CountOf(results, "<?xml"));
 }

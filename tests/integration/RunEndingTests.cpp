@@ -18,14 +18,6 @@ using test::CTestDescription;
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 // The names of everything inside the folder, sorted.
 std::vector<std::string> Listing(const test::TempFolder& folder)
 {
@@ -81,8 +73,8 @@ TEST_F(RunEnding, AnEventIdOfMinusOneIsAnIdLikeAnyOther)
     ASSERT_EQ(S_OK, run.Log("EndRepLog", 20, 0));
 
     std::string xml = Results();
-    EXPECT_EQ(Count(xml, "</Step>"), 2u);
-    EXPECT_EQ(Count(xml, "</Doc>"), 1u);
+    EXPECT_EQ(test::CountOf(xml, "</Step>"), 2u);
+    EXPECT_EQ(test::CountOf(xml, "</Doc>"), 1u);
     EXPECT_EQ(xml.substr(xml.size() - 17), "</Doc>\r\n</Report>");
 }
 
@@ -115,7 +107,7 @@ TEST_F(RunEnding, ABusinessProcessLeftOpenIsClosed)
         Step(run, 12, 10, "After the start");
         run.ReleaseLogger();
         std::string xml = Results();
-        EXPECT_EQ(Count(xml, "</BPT>"), 1u);
+        EXPECT_EQ(test::CountOf(xml, "</BPT>"), 1u);
         EXPECT_LT(xml.find("</BPT>"), xml.find("</Doc>"));
         EXPECT_EQ(xml.substr(xml.size() - 17), "</Doc>\r\n</Report>");
     }
@@ -139,8 +131,8 @@ TEST_F(RunEnding, ASecondStartRepLogKeepsTheFirstRunsReport)
     ASSERT_EQ(S_OK, run.Log("EndRepLog", 23, 0));
 
     std::string xml = Results();
-    EXPECT_EQ(Count(xml, "<?xml"), 1u);
-    EXPECT_EQ(Count(xml, "</Doc>"), 2u);
+    EXPECT_EQ(test::CountOf(xml, "<?xml"), 1u);
+    EXPECT_EQ(test::CountOf(xml, "</Doc>"), 2u);
     ASSERT_NE(xml.find("First step"), std::string::npos);
     EXPECT_LT(xml.find("First step"), xml.find("Second step"));
     EXPECT_NE(xml.find("<Doc rID=\"T3\""), std::string::npos);
@@ -174,7 +166,7 @@ TEST_F(RunEnding, EventsAfterTheEndOfARunWriteNothing)
     ASSERT_EQ(S_OK, run.Log("EndRepLog", 32, 0));
     std::string next = Results();
     EXPECT_EQ(next.find("Late"), std::string::npos);
-    EXPECT_EQ(Count(next, "</Doc>"), 1u);
+    EXPECT_EQ(test::CountOf(next, "</Doc>"), 1u);
 }
 
 TEST_F(RunEnding, CountersReadFromGeneralInfoStopAtTheLargestNumber)

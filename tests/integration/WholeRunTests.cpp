@@ -28,14 +28,6 @@ CTestDescription& Named(CTestDescription& description, const char* name, LONG st
     return description.Text("NodeName", name).Int("Status", status);
 }
 
-size_t CountOccurrences(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 } // namespace
 
 // A test with a data table and additional information, a test iteration, two
@@ -360,7 +352,7 @@ TEST_F(WholeRun, IconFilesOfTheRun)
     std::string report = test::ReadFileBytes(folder.Path() / "Results.xml");
     EXPECT_NE(std::string::npos, report.find("eType=\"StartTest\" icon=\"1\""));
     EXPECT_NE(std::string::npos, report.find("eType=\"StartIteration\" icon=\"2\""));
-    EXPECT_EQ(2u, CountOccurrences(report, "eType=\"Replay\" icon=\"3\""));
+    EXPECT_EQ(2u, test::CountOf(report, "eType=\"Replay\" icon=\"3\""));
 
     // A second run into the same folder finds 1 to 3 taken.
     CTestDescription second;

@@ -34,6 +34,8 @@ std::filesystem::path FromWide(const WideString& path);
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 bool FileExists(const std::filesystem::path& path);
+// How often piece stands in text (occurrences that do not overlap).
+size_t CountOf(const std::string& text, const std::string& piece);
 
 // A data file of the tests (tests/data/<relative>).
 std::filesystem::path DataPath(const std::string& relative);

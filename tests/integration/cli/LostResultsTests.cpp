@@ -10,6 +10,7 @@
 #include "support/PlatformTestSupport.h"
 #include "support/SmallDisk.h"
 #include "support/XmlCheck.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ std::vector<std::string> RunLines(int steps)
     lines.push_back(R"({"type": "EndTest", "parent": 1})");
     lines.push_back(R"({"type": "EndRepLog"})");
     return lines;
-}
-
-size_t Count(const std::string& text, const std::string& piece)
-{
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
-        ++count;
-    return count;
 }
 
 void ExpectWellFormed(const std::filesystem::path& file)
@@ -67,7 +60,7 @@ TEST(LostResults, ADiskThatRunsFullFailsTheReplay)
     EXPECT_NE(result.err.find("The results could not be written completely: the disk is full"), std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("more calls failed the same way"), std::string::npos) << result.err;
-    EXPECT_LT(Count(result.err, "The results could not be written completely"), 4u) << result.err;
+    EXPECT_LT(test::CountOf(result.err, "The results could not be written completely"), 4u) << result.err;
     ExpectWellFormed(disk.Path() / "results" / "Results.xml");
 }
 
@@ -114,5 +107,5 @@ TEST(LostResults, TwoReplaysIntoOneFolderAtOnce)
     EXPECT_NE(short_.err.find("another run is writing into the results folder"), std::string::npos) << short_.err;
     std::string xml = test::ReadFileBytes(results.Path() / "Results.xml");
     ExpectWellFormed(results.Path() / "Results.xml");
-    EXPECT_EQ(Count(xml, "<Step "), 20000u);
+    EXPECT_EQ(test::CountOf(xml, "<Step "), 20000u);
 }

@@ -8,6 +8,7 @@
 #include "integration/cli/ToolRunner.h"
 #include "support/XmlCheck.h"
 #include "support/PlatformTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ std::string FirstNoTime(long line)
 std::string MoreNoTime(long count)
 {
     return "annalist: warning: " + std::to_string(count) + " more events without \"time\" (not shown one by one)\n";
-}
-
-size_t Count(const std::string& text, const std::string& piece)
-{
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
-        ++count;
-    return count;
 }
 
 class ReplayCommandTest : public ::testing::Test {
@@ -124,7 +117,7 @@ TEST_F(ReplayCommandTest, InputsThatCannotBeUsedEndWithOneLineAndStatus2)
         test::ToolResult result = test::RunTool(c.arguments, m_folder);
         EXPECT_EQ(result.status, 2) << c.message;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
-        EXPECT_EQ(Count(result.err, "\n"), 1u) << result.err;
+        EXPECT_EQ(test::CountOf(result.err, "\n"), 1u) << result.err;
         EXPECT_EQ(result.out, "");
         EXPECT_FALSE(test::FileExists(results)) << "left behind by: " << c.message;
     }
@@ -174,7 +167,7 @@ TEST_F(ReplayCommandTest, FailedCallsAndBadLinesAreReportedAndTheReplayGoesOn)
     EXPECT_NE(result.out.find("Replayed 11 lines of "), std::string::npos) << result.out;
     EXPECT_NE(result.out.find(": 7 calls, 2 failed, 4 lines skipped, 7 warnings."), std::string::npos) << result.out;
     std::string xml = ResultsXml();
-    EXPECT_EQ(Count(xml, "<Step "), 1u);
+    EXPECT_EQ(test::CountOf(xml, "<Step "), 1u);
     EXPECT_NE(xml.find("<![CDATA[after]]>"), std::string::npos);
     // The refused step gave its record number back: T2 went to "after".
     EXPECT_NE(xml.find("<Step rID=\"T2\">\r\n<Obj ><![CDATA[after]]>"), std::string::npos) << xml;
@@ -426,10 +419,10 @@ TEST_F(ReplayCommandTest, AppendModeContinuesTheReportInTheSameFolder)
     // Appending on purpose: no warning about the results already there.
     EXPECT_EQ(result.err.find("already holds results"), std::string::npos) << result.err;
     std::string xml = ResultsXml();
-    EXPECT_EQ(Count(xml, "<?xml"), 1u);
-    EXPECT_EQ(Count(xml, "<Doc "), 2u);
+    EXPECT_EQ(test::CountOf(xml, "<?xml"), 1u);
+    EXPECT_EQ(test::CountOf(xml, "<Doc "), 2u);
     for (const char* id : {"T1", "T2", "T3", "T4"})
-        EXPECT_EQ(Count(xml, std::string("rID=\"") + id + "\""), 1u) << id;
+        EXPECT_EQ(test::CountOf(xml, std::string("rID=\"") + id + "\""), 1u) << id;
     EXPECT_NE(result.out.find("  Test \"T\"      Done"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("  Test \"Again\"  Failed"), std::string::npos) << result.out;
 }
@@ -462,8 +455,8 @@ TEST_F(ReplayCommandTest, TheBundledExamplesReplayCleanly)
     EXPECT_TRUE(std::regex_search(result.out, std::regex("Action \"Login\" +Passed")));
     EXPECT_TRUE(std::regex_search(result.out, std::regex("Records written: 38 report nodes in Results.xml")));
     std::string xml = ResultsXml("flight");
-    EXPECT_EQ(Count(xml, "<Action "), 2u);
-    EXPECT_EQ(Count(xml, "<AIter "), 4u);
+    EXPECT_EQ(test::CountOf(xml, "<Action "), 2u);
+    EXPECT_EQ(test::CountOf(xml, "<AIter "), 4u);
 
     result = test::RunTool({"replay", test::ExamplePath("business-process.jsonl"), "-o", ResultsFolder("bp")},
                            m_folder);

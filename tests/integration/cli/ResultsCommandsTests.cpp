@@ -10,6 +10,7 @@
 #include "support/PlatformTestSupport.h"
 #include "results/ByteSource.h"
 #include "support/TreeDump.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ std::string Neutral(std::string text)
     text = std::regex_replace(text, std::regex("tmZone=[^\n]*"), "tmZone=ZONE");
     text = std::regex_replace(text, std::regex("\"host\": \"[^\"]*\""), "\"host\": \"HOST\"");
     return text;
-}
-
-size_t Count(const std::string& text, const std::string& piece)
-{
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
-        ++count;
-    return count;
 }
 
 class ResultsCommandsTest : public ::testing::Test {
@@ -78,8 +71,8 @@ TEST_F(ResultsCommandsTest, TheReportIsOneFileWhoseStepTextsCannotRun)
     const std::string html = Read("flight/report.html");
     // The page's own three script elements and nothing else: step texts are
     // data, with every "<" escaped.
-    EXPECT_EQ(Count(html, "<script"), 3u);
-    EXPECT_EQ(Count(html, "</script"), 3u);
+    EXPECT_EQ(test::CountOf(html, "<script"), 3u);
+    EXPECT_EQ(test::CountOf(html, "</script"), 3u);
     EXPECT_EQ(html.find("<script>document.body"), std::string::npos);
     EXPECT_EQ(html.find("<script>parent.document"), std::string::npos);
     EXPECT_NE(html.find("\\u003cscript>parent.document.body.dataset.injected"), std::string::npos);
@@ -135,7 +128,7 @@ TEST_F(ResultsCommandsTest, FoldersThatAreNoResultsGiveOneLineAndStatus2)
                                                  {"export", Folder(item.folder), "--junit", Folder("j.xml")}}) {
             test::ToolResult result = test::RunTool(command, m_folder);
             EXPECT_EQ(result.status, 2) << item.folder;
-            EXPECT_EQ(Count(result.err, "\n"), 1u) << result.err;
+            EXPECT_EQ(test::CountOf(result.err, "\n"), 1u) << result.err;
             EXPECT_NE(result.err.find(item.message), std::string::npos) << result.err;
             EXPECT_FALSE(test::FileExists(m_folder.Path() / "j.xml"));
             EXPECT_FALSE(test::FileExists(m_folder.Path() / std::filesystem::u8path(item.folder) / "report.html"));

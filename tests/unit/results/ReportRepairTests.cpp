@@ -14,14 +14,6 @@ using results::ReportRepair;
 
 std::string GoldenXml(const std::string& name) { return test::ReadFileBytes(test::DataPath("integration/" + name + ".xml")); }
 
-size_t Count(const std::string& text, const std::string& piece)
-{
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-        ++count;
-    return count;
-}
-
 results::ReadOutcome Read(const std::string& bytes)
 {
     results::CMemoryByteSource source(bytes);
@@ -69,7 +61,7 @@ TEST(ReportRepairTest, TheLoggersReportsCutAtEveryByteAreMended)
             EXPECT_EQ(repair.state, ReportRepair::State::Intact);
             for (const char* end : {"</Step>\r\n", "</HtmlStep>\r\n", "</AIter>\r\n", "</Action>\r\n", "</DIter>\r\n",
                                     "</DT>\r\n", "</AdditionalInfo>\r\n", "</Doc>\r\n"})
-                ASSERT_LE(Count(torn, end), Count(repaired, end)) << name << " cut at " << length << ": " << end;
+                ASSERT_LE(test::CountOf(torn, end), test::CountOf(repaired, end)) << name << " cut at " << length << ": " << end;
         }
     }
 }
